@@ -1,0 +1,57 @@
+#include "chunkwriter.h"
+
+#include "messagesink.h"
+
+#include <utility>
+
+namespace tav {
+
+namespace {
+
+constexpr const char* kWriteError = "Could not write to log file";
+constexpr const char* kWriteErrorCaption = "Error Log";
+
+}  // namespace
+
+std::string piece_path(const std::string& dest, std::int32_t number) {
+    std::string path = dest;
+    path += kPathSeparator;
+    path += "tavendrillox";
+    path += std::to_string(number);
+    path += ".txt";
+    return path;
+}
+
+ChunkWriter::ChunkWriter(std::string dest, std::optional<FileId> source, MessageSink& sink,
+                         std::size_t buffer_size)
+    : dest_(std::move(dest)), source_(source), sink_(sink), buffer_size_(buffer_size) {}
+
+ChunkWriter::~ChunkWriter() = default;
+
+void ChunkWriter::begin(std::int32_t number) {
+    const std::string path = piece_path(dest_, number);
+    sink_.show(path, "Outfile");
+    // Opening the source for writing would truncate it before it is read.
+    if (source_ && identify(path) == source_) {
+        sink_.show(kWriteError, kWriteErrorCaption);
+        return;
+    }
+    piece_.emplace(buffer_size_);
+    if (!piece_->open(path, WriteMode::Truncate)) {
+        piece_.reset();
+        sink_.show(kWriteError, kWriteErrorCaption);
+    }
+}
+
+void ChunkWriter::write(std::string_view text) {
+    if (piece_) piece_->write(text);
+}
+
+void ChunkWriter::finish() {
+    if (!piece_) return;
+    const bool written = piece_->close();
+    piece_.reset();
+    if (!written) sink_.show(kWriteError, kWriteErrorCaption);
+}
+
+}  // namespace tav

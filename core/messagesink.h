@@ -1,0 +1,15 @@
+// How the program's logic tells the user something: one modal message with a
+// text, a caption and a single OK button, returning once it is dismissed.
+#pragma once
+
+#include <string>
+
+namespace tav {
+
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    virtual void show(const std::string& text, const std::string& caption) = 0;
+};
+
+}  // namespace tav

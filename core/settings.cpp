@@ -1,0 +1,67 @@
+#include "settings.h"
+
+#include "messagesink.h"
+#include "splitsettings.h"
+#include "textfile.h"
+
+#include <string_view>
+
+namespace tav {
+
+namespace {
+
+bool is_space(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Applies one line, without its LF. Trailing white space is dropped, leading
+// white space is kept; the key is everything before the first '=' and the
+// value everything after it. Unknown keys are ignored.
+void apply_line(std::string_view line, SplitSettings& settings) {
+    while (!line.empty() && is_space(line.back())) line.remove_suffix(1);
+    const std::size_t eq = line.find('=');
+    const std::string_view key = line.substr(0, eq);
+    const std::string_view value = eq == std::string_view::npos ? std::string_view() : line.substr(eq + 1);
+    if (key == "DEST")
+        settings.dest = value;
+    else if (key == "SOURCE")
+        settings.source = value;
+    else if (key == "KB")
+        settings.kb = value;
+    else if (key == "LINES")
+        settings.lines = value;
+}
+
+}  // namespace
+
+void SettingsFile::load(SplitSettings& settings) const {
+    TextInFile in(512);
+    if (in.open(path_)) {
+        std::string line;
+        char ch = 0;
+        // Characters after the last LF are an unfinished line and are ignored.
+        while (!in.get(ch).fail() && !in.bad()) {
+            if (ch == '\n') {
+                apply_line(line, settings);
+                line.clear();
+            } else {
+                line += ch;
+            }
+        }
+        in.close();
+    }
+    if (settings.kb.empty() && settings.lines.empty()) settings.kb = "1024";
+}
+
+void SettingsFile::save(const SplitSettings& settings, MessageSink& sink) const {
+    TextOutFile out(512);
+    if (out.open(path_, WriteMode::Truncate)) {
+        const std::string text = "CREATOR=TAVENDRILLOX 1.0\nSOURCE=" + settings.source + "\nDEST=" + settings.dest +
+                                 "\nKB=" + settings.kb + "\nLINES=" + settings.lines + "\n\n";
+        for (const char ch : text) out.put(ch);
+        if (out.close()) return;
+    }
+    sink.show("Save to File", "Error Writing File");
+}
+
+}  // namespace tav

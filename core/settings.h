@@ -1,0 +1,33 @@
+// Remembers the four field values between uses of the program, in a small
+// text file of KEY=value lines.
+#pragma once
+
+#include <string>
+#include <utility>
+
+namespace tav {
+
+class MessageSink;
+struct SplitSettings;
+
+class SettingsFile {
+public:
+    static constexpr const char* kFileName = "tavendrillox.ini";
+
+    // path: where the file lives; by default the bare name, so it follows the
+    // current directory.
+    explicit SettingsFile(std::string path = kFileName) : path_(std::move(path)) {}
+
+    // Fills the values the file has (creating an empty file when there is
+    // none), then KB defaults to "1024" if both KB and LINES are empty.
+    // Never tells the user anything.
+    void load(SplitSettings& settings) const;
+
+    // Rewrites the whole file; a file that cannot be written is reported.
+    void save(const SplitSettings& settings, MessageSink& sink) const;
+
+private:
+    std::string path_;
+};
+
+}  // namespace tav

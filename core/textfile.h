@@ -1,0 +1,118 @@
+// Text-mode file streams. The program's view of text has one LF per line
+// break; on disk a line break is CR LF. The streams translate between the two
+// themselves, identically on every platform:
+//   reading: CR LF -> LF (also across buffer boundaries), a lone CR is kept,
+//            the first 0x1A ends the input (except on character devices),
+//            every other byte, 0x00 included, passes unchanged;
+//   writing: LF -> CR LF, every other byte unchanged.
+#pragma once
+
+#include "rawfile.h"
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tav {
+
+// The iostream-like state shared by both streams. A stream is usable while no
+// flag is set; callers test fail() and bad(), never eof() on its own.
+class StreamState {
+public:
+    bool good() const { return flags_ == 0; }
+    bool eof() const { return (flags_ & kEof) != 0; }
+    bool fail() const { return (flags_ & kFail) != 0; }
+    bool bad() const { return (flags_ & kBad) != 0; }
+
+protected:
+    static constexpr unsigned kEof = 1, kFail = 2, kBad = 4;
+    unsigned flags_ = 0;
+};
+
+class TextInFile : public StreamState {
+public:
+    static constexpr std::size_t kDefaultBufferSize = 128 * 1024;
+
+    // buffer_size is the size of each read from the file (at least 1).
+    explicit TextInFile(std::size_t buffer_size = kDefaultBufferSize);
+
+    // Opens for reading; a missing file is created empty first. Sets fail if
+    // the file can neither be opened nor created. Returns good().
+    bool open(const std::string& path);
+    // Opens for reading, never creating anything. Sets fail on any error.
+    bool open_existing(const std::string& path);
+
+    // Delivers the next translated character. At the end of input, after a
+    // read error, or on a stream that already has a flag set, sets eof and
+    // fail (just fail for the last case) and leaves ch unchanged.
+    TextInFile& get(char& ch);
+
+    // Bulk form of get(): every translated character of the next block, valid
+    // until the next call on this stream. Empty only at the end of input, with
+    // eof and fail set as get() would.
+    std::string_view read_block();
+
+    // True once a read from the file has failed (rather than reached its end).
+    // The input ends there, like an ordinary end of file.
+    bool read_error() const { return read_error_; }
+
+    std::optional<FileId> id() const { return file_.id(); }
+
+    // Closes the file. Clears the state on success, otherwise adds fail.
+    bool close();
+
+private:
+    bool open_with(const std::string& path, bool create_missing);
+    bool refill();
+    std::string_view end_of_input();
+    char* translate_crlf(char* begin, char* end);
+
+    RawFile file_;
+    std::size_t capacity_;
+    // One byte of slack before the data, so that a CR held back from the
+    // previous block can be put back in front of the current one.
+    std::unique_ptr<char[]> buffer_;
+    std::size_t pos_ = 0;
+    std::size_t fill_ = 0;
+    bool held_cr_ = false;  // a CR ended the previous block; its fate depends on the next byte
+    bool ended_ = false;    // end of file, read error or 0x1A seen: nothing more is read
+    bool read_error_ = false;
+};
+
+class TextOutFile : public StreamState {
+public:
+    static constexpr std::size_t kDefaultBufferSize = 128 * 1024;
+
+    // buffer_size is the size of each write to the file (at least 2).
+    explicit TextOutFile(std::size_t buffer_size = kDefaultBufferSize);
+    ~TextOutFile();  // flushes and closes, ignoring errors; call close() to learn them
+    TextOutFile(const TextOutFile&) = delete;
+    TextOutFile& operator=(const TextOutFile&) = delete;
+
+    // Opens for writing, creating a missing file. Sets fail on error. Returns good().
+    bool open(const std::string& path, WriteMode mode);
+
+    // Appends one character. If the file rejects a write, sets fail and bad;
+    // on a stream that already has a flag set, writes nothing and sets fail.
+    TextOutFile& put(char ch);
+    // Bulk form of put() for every character of text, in order.
+    TextOutFile& write(std::string_view text);
+
+    // Flushes and closes. True only if every character reached the file and
+    // the close succeeded. Clears the state when the handle closed cleanly,
+    // otherwise adds fail.
+    bool close();
+
+private:
+    void append_raw(const char* data, std::size_t size);
+    bool flush();
+
+    RawFile file_;
+    std::size_t capacity_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t fill_ = 0;
+};
+
+}  // namespace tav

@@ -1,0 +1,269 @@
+#include "textfile.h"
+
+#include "support/files.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <string>
+#include <sys/resource.h>
+#include <vector>
+
+using namespace std::string_literals;
+using tav::TextInFile;
+using tav::TextOutFile;
+using tav::WriteMode;
+using tavtest::read_file;
+using tavtest::TempDir;
+using tavtest::write_file;
+
+namespace {
+
+// Everything get() delivers, one character at a time.
+std::string read_by_char(const std::string& path, std::size_t buffer_size) {
+    TextInFile in(buffer_size);
+    EXPECT_TRUE(in.open_existing(path));
+    std::string out;
+    char ch = 0;
+    while (!in.get(ch).fail() && !in.bad()) out += ch;
+    EXPECT_TRUE(in.eof());
+    return out;
+}
+
+// Everything read_block() delivers.
+std::string read_by_block(const std::string& path, std::size_t buffer_size) {
+    TextInFile in(buffer_size);
+    EXPECT_TRUE(in.open_existing(path));
+    std::string out;
+    for (auto block = in.read_block(); !block.empty(); block = in.read_block()) out += block;
+    EXPECT_TRUE(in.eof() && in.fail());
+    return out;
+}
+
+struct TranslationCase {
+    std::string disk;
+    std::string delivered;
+};
+
+const std::vector<TranslationCase> kTranslationCases = {
+    {"", ""},
+    {"A\r\nB\rC\x1A" "D", "A\nB\rC"},
+    {"\r", "\r"},
+    {"\r\r\n", "\r\n"},
+    {"\r\n\r\n", "\n\n"},
+    {"\n\r", "\n\r"},
+    {"a\r\x1A\n", "a\r"},
+    {"\x1A" "abc", ""},
+    {"\r\x1A", "\r"},
+    {"x\0y\0"s, "x\0y\0"s},
+    {"\r\r\r", "\r\r\r"},
+    {"ab\r\ncd\r\n", "ab\ncd\n"},
+    {"\n\n\r\n\r", "\n\n\n\r"},
+};
+
+}  // namespace
+
+TEST(TextInFile, TranslatesCrLfKeepsLoneCrAndStopsAtCtrlZ) {
+    TempDir dir;
+    const std::string path = dir / "in.txt";
+    // Buffers of every small size put each byte of each case on a boundary.
+    for (const auto& c : kTranslationCases) {
+        write_file(path, c.disk);
+        for (std::size_t size : {1, 2, 3, 4, 5, 512}) {
+            SCOPED_TRACE("buffer " + std::to_string(size) + ", input of " + std::to_string(c.disk.size()) + " bytes");
+            EXPECT_EQ(read_by_char(path, size), c.delivered);
+            EXPECT_EQ(read_by_block(path, size), c.delivered);
+        }
+    }
+}
+
+TEST(TextInFile, CrLfSplitByTheBufferBoundaryIsOneLineBreak) {
+    TempDir dir;
+    const std::string path = dir / "in.txt";
+    // The CR is the 512th byte, the LF the first byte of the next read.
+    write_file(path, std::string(511, 'a') + "\r\nz");
+    const std::string expected = std::string(511, 'a') + "\nz";
+    EXPECT_EQ(read_by_char(path, 512), expected);
+    EXPECT_EQ(read_by_block(path, 512), expected);
+    // A lone CR on the boundary stays a CR.
+    write_file(path, std::string(511, 'a') + "\rz");
+    EXPECT_EQ(read_by_char(path, 512), std::string(511, 'a') + "\rz");
+    EXPECT_EQ(read_by_block(path, 512), std::string(511, 'a') + "\rz");
+}
+
+TEST(TextInFile, CharacterAndBlockReadsCanBeMixed) {
+    TempDir dir;
+    const std::string path = dir / "in.txt";
+    write_file(path, "ab\r\ncd\r\nef\r");
+    TextInFile in(3);
+    ASSERT_TRUE(in.open_existing(path));
+    char ch = 0;
+    in.get(ch);
+    EXPECT_EQ(ch, 'a');
+    std::string rest;
+    for (auto block = in.read_block(); !block.empty(); block = in.read_block()) rest += block;
+    EXPECT_EQ(rest, "b\ncd\nef\r");
+}
+
+TEST(TextInFile, CtrlZDoesNotEndACharacterDevice) {
+    // Random bytes hold a 0x1A every 256 bytes on average; a file would end there.
+    TextInFile in(512);
+    ASSERT_TRUE(in.open_existing("/dev/urandom"));
+    std::size_t delivered = 0;
+    char ch = 0;
+    while (delivered < 64 * 1024 && !in.get(ch).fail()) ++delivered;
+    EXPECT_EQ(delivered, 64u * 1024u);
+}
+
+TEST(TextInFile, OpenCreatesAMissingFileButOpenExistingDoesNot) {
+    TempDir dir;
+    TextInFile created;
+    EXPECT_TRUE(created.open(dir / "new.txt"));
+    EXPECT_EQ(read_file(dir / "new.txt"), "");
+    char ch = 'x';
+    created.get(ch);
+    EXPECT_TRUE(created.eof() && created.fail());
+
+    TextInFile not_created;
+    EXPECT_FALSE(not_created.open_existing(dir / "missing.txt"));
+    EXPECT_TRUE(not_created.fail());
+    EXPECT_FALSE(tavtest::exists(dir / "missing.txt"));
+}
+
+TEST(TextInFile, OpenInAMissingFolderFailsAndCreatesNothing) {
+    TempDir dir;
+    TextInFile in;
+    EXPECT_FALSE(in.open(dir / "no/such.txt"));
+    EXPECT_TRUE(in.fail());
+    EXPECT_EQ(tavtest::count_entries(dir.path()), 0);
+}
+
+TEST(TextInFile, GetAfterTheEndOnlyAddsFail) {
+    TempDir dir;
+    write_file(dir / "in.txt", "a");
+    TextInFile in;
+    ASSERT_TRUE(in.open_existing(dir / "in.txt"));
+    char ch = 0;
+    EXPECT_FALSE(in.get(ch).fail());
+    EXPECT_TRUE(in.get(ch).eof());
+    EXPECT_TRUE(in.get(ch).fail());
+    EXPECT_FALSE(in.bad());
+    EXPECT_TRUE(in.close());
+    EXPECT_TRUE(in.good());
+}
+
+TEST(TextInFile, AReadErrorEndsTheInputAndIsRemembered) {
+    TempDir dir;
+    TextInFile in;
+    ASSERT_TRUE(in.open_existing(dir.path()));  // a folder opens but cannot be read
+    char ch = 0;
+    EXPECT_TRUE(in.get(ch).fail());
+    EXPECT_TRUE(in.eof());
+    EXPECT_TRUE(in.read_error());
+
+    TextInFile fine;
+    write_file(dir / "f", "abc");
+    ASSERT_TRUE(fine.open_existing(dir / "f"));
+    while (!fine.read_block().empty()) {
+    }
+    EXPECT_FALSE(fine.read_error());
+}
+
+TEST(TextOutFile, WritesLfAsCrLfAndEverythingElseUnchanged) {
+    TempDir dir;
+    const std::string text = "A\nB\r\x1A\0\n\n"s;
+    const std::string disk = "A\r\nB\r\x1A\0\r\n\r\n"s;
+    for (std::size_t size : {2, 3, 4, 512}) {
+        SCOPED_TRACE("buffer " + std::to_string(size));
+        {
+            TextOutFile out(size);
+            ASSERT_TRUE(out.open(dir / "put.txt", WriteMode::Truncate));
+            for (char ch : text) out.put(ch);
+            EXPECT_TRUE(out.close());
+        }
+        EXPECT_EQ(read_file(dir / "put.txt"), disk);
+        {
+            TextOutFile out(size);
+            ASSERT_TRUE(out.open(dir / "write.txt", WriteMode::Truncate));
+            out.write(text.substr(0, 3)).write(text.substr(3));
+            EXPECT_TRUE(out.close());
+        }
+        EXPECT_EQ(read_file(dir / "write.txt"), disk);
+    }
+}
+
+TEST(TextOutFile, LongRunsWithoutLineBreaksArriveWhole) {
+    TempDir dir;
+    std::string text(5000, 'q');
+    text += "\n" + std::string(3000, 'r');
+    TextOutFile out(512);
+    ASSERT_TRUE(out.open(dir / "long.txt", WriteMode::Truncate));
+    out.write("x");
+    out.write(text);
+    EXPECT_TRUE(out.close());
+    EXPECT_EQ(read_file(dir / "long.txt"), "x" + std::string(5000, 'q') + "\r\n" + std::string(3000, 'r'));
+}
+
+TEST(TextOutFile, AtEndAppendsAndTruncateReplaces) {
+    TempDir dir;
+    write_file(dir / "a.txt", "xy");
+    write_file(dir / "t.txt", "xy");
+    TextOutFile append;
+    ASSERT_TRUE(append.open(dir / "a.txt", WriteMode::AtEnd));
+    append.put('z');
+    EXPECT_TRUE(append.close());
+    TextOutFile truncate;
+    ASSERT_TRUE(truncate.open(dir / "t.txt", WriteMode::Truncate));
+    truncate.put('z');
+    EXPECT_TRUE(truncate.close());
+    EXPECT_EQ(read_file(dir / "a.txt"), "xyz");
+    EXPECT_EQ(read_file(dir / "t.txt"), "z");
+}
+
+TEST(TextOutFile, OpenFailsWhereNothingCanBeCreated) {
+    TempDir dir;
+    write_file(dir / "file", "");
+    for (const std::string& path : {dir / "no/such.txt", dir / "file/x.txt", dir.path()}) {
+        TextOutFile out;
+        EXPECT_FALSE(out.open(path, WriteMode::Truncate)) << path;
+        EXPECT_TRUE(out.fail());
+        out.put('a');
+        EXPECT_FALSE(out.close());
+    }
+}
+
+TEST(TextOutFile, AFullDiskSetsBadDropsTheRestAndFailsTheClose) {
+    TextOutFile out(16);
+    ASSERT_TRUE(out.open("/dev/full", WriteMode::Truncate));
+    for (int i = 0; i < 40; ++i) out.put('a');
+    EXPECT_TRUE(out.bad());
+    EXPECT_TRUE(out.fail());
+    EXPECT_FALSE(out.close());
+}
+
+TEST(TextOutFile, AnErrorOnlyFoundAtCloseIsReported) {
+    TextOutFile out;
+    ASSERT_TRUE(out.open("/dev/full", WriteMode::Truncate));
+    out.write("fits in the buffer\n");
+    EXPECT_TRUE(out.good());
+    EXPECT_FALSE(out.close());
+}
+
+TEST(TextOutFile, AFileSizeLimitIsAWriteFailure) {
+    TempDir dir;
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto* old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    TextOutFile out(256);
+    bool opened = out.open(dir / "big.txt", WriteMode::Truncate);
+    out.write(std::string(2000, 'a'));
+    const bool closed = out.close();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, old_handler);
+    EXPECT_TRUE(opened);
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(read_file(dir / "big.txt"), std::string(1000, 'a'));
+}
