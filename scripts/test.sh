@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test: the normal build,
+# then the same tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+
+run_ctest() {
+  # GUI tests need a display; xvfb-run provides one on a headless machine.
+  (cd "$1" && xvfb-run -a ctest --output-on-failure -j"$(nproc)")
+}
+
+echo "== Build and test"
+bash scripts/build.sh build
+run_ctest build
+
+echo "== Sanitizer build and test (ASan + UBSan)"
+bash scripts/build.sh build-sanitize -DTAV_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest build-sanitize
