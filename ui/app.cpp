@@ -3,6 +3,10 @@
 #include "maindlg.h"
 #include "nativedesktop.h"
 
+#ifdef __UNIX__
+#include <csignal>
+#endif
+
 #ifdef _WIN32
 #include "resource.h"
 #include "stringtable.h"
@@ -28,6 +32,14 @@ bool sockets_ready() {
 }
 #endif
 
+#ifdef __UNIX__
+// Ctrl+C in a terminal, or a session ending, closes the dialog the way its
+// close box does, so the settings are still saved.
+void close_on_signal(int) {
+    if (wxWindow* top = wxTheApp->GetTopWindow()) top->Close();
+}
+#endif
+
 }  // namespace
 
 bool CSplitApp::OnInit() {
@@ -39,6 +51,10 @@ bool CSplitApp::OnInit() {
         wxMessageBox(wxString(text.data(), text.size()), GetAppName(), wxOK | wxICON_EXCLAMATION);
         return false;
     }
+#endif
+#ifdef __UNIX__
+    SetSignalHandler(SIGINT, close_on_signal);
+    SetSignalHandler(SIGTERM, close_on_signal);
 #endif
     CNativeDesktop desktop;
     CSplitDlg dialog(desktop);

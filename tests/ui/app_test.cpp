@@ -94,4 +94,11 @@ TEST_F(ProgramTest, EscLeavesTheLoadedValuesAndTheProgramEndsWithZero) {
     EXPECT_EQ(tavtest::read_file(dir_ / "tavendrillox.ini"), saved);
 }
 
+TEST_F(ProgramTest, TerminatingItClosesTheDialogAndStillSavesTheSettings) {
+    ASSERT_FALSE(Start(dir_.path()).empty()) << "the dialog did not appear (is xdotool installed?)";
+    ASSERT_EQ(::kill(pid_, SIGTERM), 0);
+    ASSERT_EQ(WaitForExit(), 0);
+    EXPECT_EQ(tavtest::read_file(dir_ / "tavendrillox.ini"), settings_text("", "", "1024", ""));
+}
+
 }  // namespace
