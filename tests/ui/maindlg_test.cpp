@@ -43,6 +43,8 @@ TEST_F(DialogTest, FirstStartShowsDefaultKbAndLeavesAnEmptySettingsFile) {
     EXPECT_EQ(dialog.GetDefaultItem(), &Button(IDC_QUIT));
     EXPECT_EQ(dialog.GetAffirmativeId(), IDC_QUIT);
     EXPECT_EQ(dialog.GetIcons().GetIconCount(), 2u);
+    EXPECT_EQ(dialog.FindWindow(IDC_VERSION)->GetLabel(), "Tavendrillox - v1.01");
+    EXPECT_EQ(wxWindow::FindFocus(), &Button(IDC_QUIT));
     EXPECT_TRUE(recorder.messages.empty());
 }
 
