@@ -275,6 +275,7 @@ void CSplitDlg::Finish(int code) {
 void CSplitDlg::OnDestroy() { tav::SettingsFile().save(Fields(), sink_); }
 
 void CSplitDlg::ShowOutOfMemory() {
+    const wxBusyCursorSuspender normal_cursor;
     wxMessageDialog box(this, "Out of memory.", wxTheApp->GetAppName(), wxOK | wxICON_EXCLAMATION | wxCENTRE);
     box.ShowModal();
 }

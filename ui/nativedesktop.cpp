@@ -5,10 +5,19 @@
 #include <wx/log.h>
 #include <wx/utils.h>
 
+namespace {
+
+// "*.*" means every file on Windows; elsewhere it would hide names without a dot.
+#ifdef __WINDOWS__
+constexpr const char* kAllFiles = "All Files (*.*)|*.*";
+#else
+constexpr const char* kAllFiles = "All Files (*.*)|*";
+#endif
+
+}  // namespace
+
 std::optional<wxString> CNativeDesktop::ChooseFile(wxWindow* owner) {
-    // No existence check: a typed name of a file that does not exist is taken.
-    wxFileDialog dialog(owner, wxFileSelectorPromptStr, wxString(), wxString(), "All Files (*.*)|*.*",
-                        wxFD_OPEN);
+    wxFileDialog dialog(owner, wxFileSelectorPromptStr, wxString(), wxString(), kAllFiles, wxFD_OPEN);
     if (dialog.ShowModal() != wxID_OK) return std::nullopt;
     wxString path = dialog.GetPath();
     if (path.empty()) return std::nullopt;
