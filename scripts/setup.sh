@@ -8,6 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev
   libwxgtk3.2-dev
   xvfb xauth
+  xdotool
   "$@"
 )
 

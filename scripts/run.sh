@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts the program in the current
+# folder (its settings file, tavendrillox.ini, goes there). Without a display
+# it runs on a virtual one under xvfb-run, where nobody can see it: it waits
+# there until it is closed (Ctrl+C).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+bash "$root/scripts/setup.sh"
+bash "$root/scripts/build.sh" "$root/build"
+
+program=$root/build/ui/tavendrillox
+if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
+  exec "$program"
+fi
+echo "No display: running the program under xvfb-run (invisible; Ctrl+C ends it)." >&2
+exec xvfb-run -a "$program"

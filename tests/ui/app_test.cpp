@@ -1,0 +1,104 @@
+// Starts the real program in a fresh folder on the test display and works it
+// with real key presses (xdotool), as a user would.
+#include "support/files.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <csignal>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+
+extern char** environ;
+
+namespace {
+
+std::string settings_text(const std::string& source, const std::string& dest, const std::string& kb,
+                          const std::string& lines) {
+    return "CREATOR=TAVENDRILLOX 1.0\r\nSOURCE=" + source + "\r\nDEST=" + dest + "\r\nKB=" + kb + "\r\nLINES=" +
+           lines + "\r\n\r\n";
+}
+
+class ProgramTest : public testing::Test {
+protected:
+    ~ProgramTest() override {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    // Starts the program with `folder` as its current directory and waits for
+    // its dialog; returns the dialog's window id.
+    std::string Start(const std::string& folder) {
+        const char* argv[] = {"sh", "-c", "cd -- \"$1\" && exec \"$2\"", "sh", folder.c_str(), TAV_PROGRAM, nullptr};
+        if (::posix_spawnp(&pid_, "sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = 0;
+        if (pid_ <= 0) return {};
+        const std::string window =
+            Xdotool("search --sync --onlyvisible --pid " + std::to_string(pid_) + " --name '^Tavendrillox$'");
+        if (!window.empty()) Xdotool("windowfocus --sync " + window);
+        return window;
+    }
+
+    // The program's exit status, or -1 if it has not ended within a while.
+    int WaitForExit() {
+        for (int i = 0; i < 200; ++i) {
+            int status = 0;
+            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = 0;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return -1;
+    }
+
+    // Runs xdotool with these arguments; its first output line.
+    static std::string Xdotool(const std::string& args) {
+        const std::string command = "timeout 20 xdotool " + args + " 2>/dev/null";
+        FILE* out = ::popen(command.c_str(), "r");
+        if (out == nullptr) return {};
+        std::array<char, 256> line{};
+        std::string first;
+        if (std::fgets(line.data(), line.size(), out) != nullptr) first = line.data();
+        ::pclose(out);
+        while (!first.empty() && (first.back() == '\n' || first.back() == '\r')) first.pop_back();
+        return first;
+    }
+
+    tavtest::TempDir dir_;
+    pid_t pid_ = 0;
+};
+
+TEST_F(ProgramTest, EnterSavesWhatWasTypedAndTheProgramEndsWithZero) {
+    ASSERT_FALSE(Start(dir_.path()).empty()) << "the dialog did not appear (is xdotool installed?)";
+    Xdotool("key Tab");  // from Quit to the source field
+    Xdotool("type --delay 10 typed.txt");
+    Xdotool("key Return");
+    ASSERT_EQ(WaitForExit(), 0);
+    EXPECT_EQ(tavtest::read_file(dir_ / "tavendrillox.ini"), settings_text("typed.txt", "", "1024", ""));
+}
+
+TEST_F(ProgramTest, EscLeavesTheLoadedValuesAndTheProgramEndsWithZero) {
+    const std::string saved = settings_text("in.txt", "out", "", "10");
+    tavtest::write_file(dir_ / "tavendrillox.ini", saved);
+    ASSERT_FALSE(Start(dir_.path()).empty()) << "the dialog did not appear (is xdotool installed?)";
+    Xdotool("key Tab");
+    Xdotool("type --delay 10 ignored");
+    Xdotool("key Escape");
+    ASSERT_EQ(WaitForExit(), 0);
+    EXPECT_EQ(tavtest::read_file(dir_ / "tavendrillox.ini"), saved);
+}
+
+TEST_F(ProgramTest, TerminatingItClosesTheDialogAndStillSavesTheSettings) {
+    ASSERT_FALSE(Start(dir_.path()).empty()) << "the dialog did not appear (is xdotool installed?)";
+    ASSERT_EQ(::kill(pid_, SIGTERM), 0);
+    ASSERT_EQ(WaitForExit(), 0);
+    EXPECT_EQ(tavtest::read_file(dir_ / "tavendrillox.ini"), settings_text("", "", "1024", ""));
+}
+
+}  // namespace

@@ -1,0 +1,9 @@
+// The About box: the icon, the product name with its version, and OK.
+#pragma once
+
+#include <wx/dialog.h>
+
+class CAboutBox : public wxDialog {
+public:
+    explicit CAboutBox(wxWindow* parent);
+};

@@ -1,0 +1,16 @@
+// The dialog's MessageSink: a modal message box owned by the dialog, with the
+// given text and caption, one OK button and no icon.
+#pragma once
+
+#include "messagesink.h"
+
+class wxWindow;
+
+class CDialogSink : public tav::MessageSink {
+public:
+    explicit CDialogSink(wxWindow* owner) : owner_(owner) {}
+    void show(const std::string& text, const std::string& caption) override;
+
+private:
+    wxWindow* owner_;
+};

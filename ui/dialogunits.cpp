@@ -1,0 +1,36 @@
+#include "dialogunits.h"
+
+#include <wx/string.h>
+#include <wx/window.h>
+
+#include <cmath>
+
+namespace {
+
+// Large enough that the toolkit's integer rounding does not matter.
+constexpr int kProbe = 8000;
+
+}  // namespace
+
+CDialogUnits::CDialogUnits(const wxWindow& window) : window_(window) {
+    const wxPoint probe = window.ConvertDialogToPixels(wxPoint(kProbe, kProbe));
+    x_unit_ = probe.x / static_cast<double>(kProbe);
+    y_unit_ = probe.y / static_cast<double>(kProbe);
+}
+
+void CDialogUnits::Fit(const wxString& text, int width) {
+    if (width <= 0) return;
+    // A few pixels to spare keep a label off the control that follows it.
+    constexpr int kSpare = 3;
+    const double needed = (window_.GetTextExtent(text).x + kSpare) / static_cast<double>(width);
+    if (needed > x_unit_) x_unit_ = needed;
+}
+
+wxPoint CDialogUnits::ToPixels(int x, int y) const {
+    return wxPoint(static_cast<int>(std::lround(x * x_unit_)), static_cast<int>(std::lround(y * y_unit_)));
+}
+
+wxSize CDialogUnits::ToPixels(wxSize size) const {
+    const wxPoint p = ToPixels(size.x, size.y);
+    return wxSize(p.x, p.y);
+}

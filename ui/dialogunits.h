@@ -1,0 +1,29 @@
+// Places a dialog template's controls, given in dialog units, in pixels.
+// A horizontal unit is a quarter of the font's average character width and a
+// vertical unit an eighth of its height, as the toolkit counts them. The
+// templates were drawn for a narrower font than most systems have, so the
+// horizontal unit may be widened until given texts fit their widths; the
+// whole layout then grows evenly and keeps its proportions.
+#pragma once
+
+#include <wx/gdicmn.h>
+
+class wxString;
+class wxWindow;
+
+class CDialogUnits {
+public:
+    // window: the dialog, with its font already set.
+    explicit CDialogUnits(const wxWindow& window);
+
+    // Widens the horizontal unit, if need be, so that text fits in `width` units.
+    void Fit(const wxString& text, int width);
+
+    wxPoint ToPixels(int x, int y) const;
+    wxSize ToPixels(wxSize size) const;
+
+private:
+    const wxWindow& window_;
+    double x_unit_;  // pixels per horizontal unit
+    double y_unit_;  // pixels per vertical unit
+};

@@ -1,0 +1,281 @@
+#include "maindlg.h"
+
+#include "aboutbox.h"
+#include "appicon.h"
+#include "cwdguard.h"
+#include "desktop.h"
+#include "dialogfont.h"
+#include "dialogunits.h"
+#include "droptarget.h"
+#include "localhelp.h"
+#include "resource.h"
+#include "stringtable.h"
+#include "text.h"
+
+#include "settings.h"
+#include "split.h"
+#include "splitsettings.h"
+
+#include <wx/app.h>
+#include <wx/button.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
+#include <wx/iconbndl.h>
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/utils.h>
+
+#include <memory>
+#include <new>
+
+namespace {
+
+enum class Kind { Button, Label, Edit };
+
+// One control of the dialog, placed in dialog units.
+struct ControlSpec {
+    Kind kind;
+    int id;  // wxID_ANY for labels nobody refers to
+    const char* text;
+    int x, y, width, height;
+};
+
+// In tab order.
+constexpr ControlSpec kControls[] = {
+    {Kind::Button, res::IDC_QUIT, "Quit", 263, 7, 50, 14},
+    {Kind::Label, wxID_ANY, "Source File:", 7, 10, 38, 8},
+    {Kind::Label, wxID_ANY, "Destination Folder:", 7, 24, 60, 8},
+    {Kind::Edit, res::IDC_SOURCE, "", 68, 7, 105, 14},
+    {Kind::Edit, res::IDC_DEST, "", 68, 21, 105, 14},
+    {Kind::Button, res::IDC_BROWSE_SOURCE, "Browse", 174, 7, 30, 14},
+    {Kind::Button, res::IDC_BROWSE_DEST, "Browse", 174, 21, 30, 14},
+    {Kind::Button, res::IDC_HELP_PAGE, "Help", 213, 21, 50, 14},
+    {Kind::Button, res::IDC_GO, "Go", 213, 7, 50, 14},
+    {Kind::Label, res::IDC_VERSION, "Tavendrillox - v1.01", 7, 54, 189, 8},
+    {Kind::Label, wxID_ANY, "Lines Per File:", 8, 38, 45, 8},
+    {Kind::Label, wxID_ANY, "Or KB Per File:", 114, 38, 47, 8},
+    {Kind::Edit, res::IDC_LINES, "", 68, 35, 40, 14},
+    {Kind::Edit, res::IDC_KB, "", 164, 35, 40, 14},
+};
+
+constexpr int kDialogWidth = 320, kDialogHeight = 63;
+
+}  // namespace
+
+CSplitDlg::CSplitDlg(CDesktop& desktop, SplitAction split)
+    : wxDialog(nullptr, res::IDD_SPLIT_DIALOG, "Tavendrillox", wxDefaultPosition, wxDefaultSize,
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxDIALOG_NO_PARENT),
+      desktop_(desktop),
+      split_(std::move(split)),
+      sink_(this) {
+    if (!split_) split_ = [](const tav::SplitSettings& s, tav::MessageSink& sink) { tav::SplitRun().run(s, sink); };
+    // Dialog units follow the font, so it comes before any control is placed.
+    SetFont(dialog_font());
+    CreateControls();
+    SetAffirmativeId(res::IDC_QUIT);
+    SetEscapeId(wxID_CANCEL);
+    quitButton_->SetDefault();
+    SetDropTarget(new CPathDropTarget([this](const wxString& path) { OnDropPath(path); }));
+    BindHandlers();
+    CentreOnScreen();
+}
+
+CSplitDlg::~CSplitDlg() { OnDestroy(); }
+
+void CSplitDlg::CreateControls() {
+    CDialogUnits units(*this);
+    for (const ControlSpec& c : kControls)
+        if (c.kind == Kind::Label) units.Fit(c.text, c.width);
+    for (const ControlSpec& c : kControls) {
+        const wxPoint pos = units.ToPixels(c.x, c.y);
+        const wxSize size = units.ToPixels(wxSize(c.width, c.height));
+        switch (c.kind) {
+        case Kind::Button:
+            new wxButton(this, c.id, c.text, pos, size);
+            break;
+        case Kind::Label:
+            new wxStaticText(this, c.id, c.text, pos, size, wxST_NO_AUTORESIZE);
+            break;
+        case Kind::Edit:
+            new wxTextCtrl(this, c.id, c.text, pos, size);
+            break;
+        }
+    }
+    SetClientSize(units.ToPixels(wxSize(kDialogWidth, kDialogHeight)));
+    sourceEdit_ = static_cast<wxTextCtrl*>(FindWindow(res::IDC_SOURCE));
+    destEdit_ = static_cast<wxTextCtrl*>(FindWindow(res::IDC_DEST));
+    kbEdit_ = static_cast<wxTextCtrl*>(FindWindow(res::IDC_KB));
+    linesEdit_ = static_cast<wxTextCtrl*>(FindWindow(res::IDC_LINES));
+    quitButton_ = static_cast<wxButton*>(FindWindow(res::IDC_QUIT));
+}
+
+void CSplitDlg::BindHandlers() {
+    Bind(wxEVT_INIT_DIALOG, &CSplitDlg::OnInitDialog, this);
+    Bind(wxEVT_BUTTON, &CSplitDlg::OnGo, this, res::IDC_GO);
+    Bind(wxEVT_BUTTON, &CSplitDlg::OnBrowseSource, this, res::IDC_BROWSE_SOURCE);
+    Bind(wxEVT_BUTTON, &CSplitDlg::OnBrowseDest, this, res::IDC_BROWSE_DEST);
+    Bind(wxEVT_BUTTON, &CSplitDlg::OnHelpPage, this, res::IDC_HELP_PAGE);
+    Bind(wxEVT_BUTTON, &CSplitDlg::OnOK, this, res::IDC_QUIT);
+    Bind(wxEVT_BUTTON, &CSplitDlg::OnCancel, this, wxID_CANCEL);
+    Bind(wxEVT_CLOSE_WINDOW, &CSplitDlg::OnClose, this);
+    Bind(wxEVT_CHAR_HOOK, &CSplitDlg::OnCharHook, this);
+    Bind(wxEVT_CONTEXT_MENU, &CSplitDlg::OnContextMenu, this);
+    Bind(wxEVT_MENU, &CSplitDlg::OnSysCommand, this);
+}
+
+void CSplitDlg::ReadControls() {
+    source_ = sourceEdit_->GetValue();
+    dest_ = destEdit_->GetValue();
+    kb_ = kbEdit_->GetValue();
+    lines_ = linesEdit_->GetValue();
+}
+
+void CSplitDlg::ShowFields() {
+    sourceEdit_->ChangeValue(source_);
+    destEdit_->ChangeValue(dest_);
+    kbEdit_->ChangeValue(kb_);
+    linesEdit_->ChangeValue(lines_);
+}
+
+tav::SplitSettings CSplitDlg::Fields() const {
+    using tavui::to_bytes;
+    return {to_bytes(source_), to_bytes(dest_), to_bytes(kb_), to_bytes(lines_)};
+}
+
+wxMenu* CSplitDlg::CreateSystemMenu() {
+    auto* menu = new wxMenu;
+    const std::string_view about = res::load_string(res::IDS_ABOUTBOX);
+    if (!about.empty()) menu->Append(res::IDM_ABOUTBOX, wxString::FromUTF8(about.data(), about.size()));
+    return menu;
+}
+
+void CSplitDlg::OnInitDialog(wxInitDialogEvent&) {
+    ShowFields();
+    SetIcons(app_icons());
+    ReadControls();
+    tav::SplitSettings settings = Fields();
+    tav::SettingsFile().load(settings);
+    source_ = tavui::to_wx(settings.source);
+    dest_ = tavui::to_wx(settings.dest);
+    kb_ = tavui::to_wx(settings.kb);
+    lines_ = tavui::to_wx(settings.lines);
+    ShowFields();
+    quitButton_->SetFocus();
+}
+
+void CSplitDlg::OnGo(wxCommandEvent&) {
+    ReadControls();
+    try {
+        wxBusyCursor wait;
+        split_(Fields(), sink_);
+    } catch (const std::bad_alloc&) {
+        // Pieces already written stay; the dialog stays usable.
+        ShowOutOfMemory();
+    }
+    ShowFields();
+}
+
+void CSplitDlg::OnBrowseSource(wxCommandEvent&) {
+    ReadControls();
+    {
+        const CCurrentDirGuard keep;
+        if (const auto path = desktop_.ChooseFile(this)) source_ = *path;
+    }
+    ShowFields();
+}
+
+void CSplitDlg::OnBrowseDest(wxCommandEvent&) {
+    ReadControls();
+    {
+        const CCurrentDirGuard keep;
+        if (const auto path = desktop_.ChooseFolder(this); path && !path->empty()) dest_ = *path;
+    }
+    ShowFields();
+}
+
+void CSplitDlg::OnHelpPage(wxCommandEvent&) {
+    ReadControls();
+    desktop_.OpenPage(kHelpPageUrl);
+    ShowFields();
+}
+
+void CSplitDlg::OnOK(wxCommandEvent&) {
+    ReadControls();
+    Finish(res::IDC_QUIT);
+}
+
+// Esc and the close box end the dialog without reading the controls, so text
+// typed since the last button press is not saved.
+void CSplitDlg::OnCancel(wxCommandEvent&) { Finish(wxID_CANCEL); }
+
+void CSplitDlg::OnClose(wxCloseEvent&) { Finish(wxID_CANCEL); }
+
+void CSplitDlg::OnCharHook(wxKeyEvent& event) {
+    const int key = event.GetKeyCode();
+    if (key == WXK_ESCAPE && event.GetModifiers() == wxMOD_NONE) {
+        Finish(wxID_CANCEL);
+    } else if (key == WXK_F1 && event.GetModifiers() == wxMOD_NONE) {
+        OnHelpKey();
+    } else if ((key == WXK_MENU || (key == WXK_F10 && event.GetModifiers() == wxMOD_SHIFT)) &&
+               !wxDynamicCast(FindFocus(), wxTextCtrl)) {
+        // In an edit control these keys open its own clipboard menu. From the
+        // keyboard the menu opens below the focused control, not at the mouse.
+        const wxWindow* focus = FindFocus();
+        ShowSystemMenu(focus && focus != this ? ScreenToClient(focus->GetScreenRect().GetBottomLeft())
+                                              : wxDefaultPosition);
+    } else {
+        event.Skip();
+    }
+}
+
+void CSplitDlg::OnContextMenu(wxContextMenuEvent& event) {
+    // Edit controls keep their own clipboard menu.
+    if (wxDynamicCast(event.GetEventObject(), wxTextCtrl)) {
+        event.Skip();
+        return;
+    }
+    ShowSystemMenu();
+}
+
+void CSplitDlg::ShowSystemMenu(const wxPoint& where) {
+    const std::unique_ptr<wxMenu> menu(CreateSystemMenu());
+    PopupMenu(menu.get(), where);
+}
+
+void CSplitDlg::OnSysCommand(wxCommandEvent& event) {
+    if ((event.GetId() & ~0xF) == res::IDM_ABOUTBOX) {
+        CAboutBox about(this);
+        about.ShowModal();
+    } else {
+        event.Skip();
+    }
+}
+
+void CSplitDlg::OnDropPath(const wxString& path) {
+    ReadControls();
+    if (wxDirExists(path))
+        dest_ = path;
+    else
+        source_ = path;
+    ShowFields();
+}
+
+void CSplitDlg::OnHelpKey() {
+    if (const auto page = local_help_page()) desktop_.OpenPage(wxFileName::FileNameToURL(wxFileName(*page)));
+}
+
+void CSplitDlg::Finish(int code) {
+    // A modeless dialog (as in tests) keeps its result too.
+    SetReturnCode(code);
+    EndDialog(code);
+}
+
+void CSplitDlg::OnDestroy() { tav::SettingsFile().save(Fields(), sink_); }
+
+void CSplitDlg::ShowOutOfMemory() {
+    const wxBusyCursorSuspender normal_cursor;
+    wxMessageDialog box(this, "Out of memory.", wxTheApp->GetAppName(), wxOK | wxICON_EXCLAMATION | wxCENTRE);
+    box.ShowModal();
+}

@@ -1,0 +1,90 @@
+// The program's main window: the four split values in edit controls, Go, the
+// two Browse buttons, Help and Quit. It loads the settings when it opens and
+// saves them when it goes, whichever way it was closed.
+#pragma once
+
+#include "dialogsink.h"
+
+#include <wx/dialog.h>
+#include <wx/string.h>
+
+#include <functional>
+
+class CDesktop;
+class wxButton;
+class wxCommandEvent;
+class wxContextMenuEvent;
+class wxCloseEvent;
+class wxInitDialogEvent;
+class wxKeyEvent;
+class wxMenu;
+class wxTextCtrl;
+
+namespace tav {
+class MessageSink;
+struct SplitSettings;
+}  // namespace tav
+
+class CSplitDlg : public wxDialog {
+public:
+    // Runs one split; the program runs tav::SplitRun, tests may stand in for it.
+    using SplitAction = std::function<void(const tav::SplitSettings&, tav::MessageSink&)>;
+
+    static constexpr const char* kHelpPageUrl = "http://www.tavendrillox.com/tavendrillox/help.htm";
+
+    explicit CSplitDlg(CDesktop& desktop, SplitAction split = {});
+    // Saves the settings: the window goes with this object.
+    ~CSplitDlg() override;
+
+    void SetSplitAction(SplitAction split) { split_ = std::move(split); }
+
+    // The menu that carries the About entry (the window manager owns the
+    // real system menu, so the dialog offers it as its context menu).
+    static wxMenu* CreateSystemMenu();
+
+private:
+    void CreateControls();
+    void BindHandlers();
+
+    // Copies each edit control's text into its field (SOURCE, DEST, KB, LINES).
+    void ReadControls();
+    // Copies each field into its edit control, in the same order.
+    void ShowFields();
+    tav::SplitSettings Fields() const;
+
+    void OnInitDialog(wxInitDialogEvent& event);
+    void OnGo(wxCommandEvent& event);
+    void OnBrowseSource(wxCommandEvent& event);
+    void OnBrowseDest(wxCommandEvent& event);
+    void OnHelpPage(wxCommandEvent& event);
+    void OnOK(wxCommandEvent& event);
+    void OnCancel(wxCommandEvent& event);
+    void OnClose(wxCloseEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+    void OnContextMenu(wxContextMenuEvent& event);
+    void OnSysCommand(wxCommandEvent& event);
+    void OnDropPath(const wxString& path);
+    void OnHelpKey();
+    void OnDestroy();
+
+    // where: in client coordinates; by default at the mouse.
+    void ShowSystemMenu(const wxPoint& where = wxDefaultPosition);
+    void ShowOutOfMemory();
+    // Ends the dialog with this result.
+    void Finish(int code);
+
+    CDesktop& desktop_;
+    SplitAction split_;
+    CDialogSink sink_;
+
+    wxString source_;
+    wxString dest_;
+    wxString kb_;
+    wxString lines_;
+
+    wxTextCtrl* sourceEdit_ = nullptr;
+    wxTextCtrl* destEdit_ = nullptr;
+    wxTextCtrl* kbEdit_ = nullptr;
+    wxTextCtrl* linesEdit_ = nullptr;
+    wxButton* quitButton_ = nullptr;
+};

@@ -1,0 +1,25 @@
+#include "text.h"
+
+#include <wx/strconv.h>
+
+namespace tavui {
+
+namespace {
+
+const wxMBConv& byte_conv() {
+    static const wxMBConvUTF8 conv(wxMBConvUTF8::MAP_INVALID_UTF8_TO_PUA);
+    return conv;
+}
+
+}  // namespace
+
+wxString to_wx(const std::string& bytes) {
+    return wxString(bytes.data(), byte_conv(), bytes.size());
+}
+
+std::string to_bytes(const wxString& text) {
+    const wxScopedCharBuffer buffer = text.mb_str(byte_conv());
+    return std::string(buffer.data(), buffer.length());
+}
+
+}  // namespace tavui
