@@ -8,7 +8,9 @@ bash scripts/setup.sh
 
 run_ctest() {
   # GUI tests need a display; xvfb-run provides one on a headless machine.
-  (cd "$1" && xvfb-run -a ctest --output-on-failure -j"$(nproc)")
+  # -noreset: by default Xvfb resets whenever its last client leaves, and a
+  # test process that connects during that reset cannot start GTK.
+  (cd "$1" && xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure -j"$(nproc)")
 }
 
 echo "== Build and test"
