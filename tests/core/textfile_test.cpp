@@ -115,6 +115,29 @@ TEST(TextInFile, CtrlZDoesNotEndACharacterDevice) {
     EXPECT_EQ(delivered, 64u * 1024u);
 }
 
+TEST(TextInFile, CtrlZCanBeMadeOrdinaryData) {
+    TempDir dir;
+    const std::string path = dir / "in.txt";
+    write_file(path, "a\x1A\r\nb\r\x1A\x1A\n");
+    const std::string expected = "a\x1A\nb\r\x1A\x1A\n";
+    for (std::size_t size : {1, 2, 3, 512}) {
+        SCOPED_TRACE("buffer " + std::to_string(size));
+        TextInFile by_char(size);
+        by_char.set_ctrl_z_ends_input(false);
+        ASSERT_TRUE(by_char.open_existing(path));
+        std::string got;
+        for (char ch = 0; !by_char.get(ch).fail();) got += ch;
+        EXPECT_EQ(got, expected);
+
+        TextInFile by_block(size);
+        by_block.set_ctrl_z_ends_input(false);
+        ASSERT_TRUE(by_block.open_existing(path));
+        got.clear();
+        for (auto block = by_block.read_block(); !block.empty(); block = by_block.read_block()) got += block;
+        EXPECT_EQ(got, expected);
+    }
+}
+
 TEST(TextInFile, OpenCreatesAMissingFileButOpenExistingDoesNot) {
     TempDir dir;
     TextInFile created;
