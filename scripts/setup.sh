@@ -8,6 +8,8 @@ packages=(
   googletest libgtest-dev libgmock-dev
   libwxgtk3.2-dev
   xvfb xauth
+  # fuzzing (clang + libFuzzer) and the Windows build run under Wine
+  clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine64
   "$@"
 )
 
