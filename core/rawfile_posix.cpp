@@ -45,12 +45,19 @@ RawFile::~RawFile() {
 }
 
 RawFile RawFile::open_read(const std::string& path, bool create_missing) {
-    const int flags = O_RDONLY | O_CLOEXEC | (create_missing ? O_CREAT : 0);
+    // Without O_NONBLOCK, opening a FIFO that nobody writes to waits forever.
+    // Reads are blocking again afterwards, so a writer that is there is waited
+    // for; with none, the FIFO reads as empty.
+    const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | (create_missing ? O_CREAT : 0);
     int fd;
     do {
         fd = ::open(path.c_str(), flags, 0666);
     } while (fd < 0 && errno == EINTR);
-    return fd < 0 ? RawFile() : RawFile(fd);
+    if (fd < 0) return RawFile();
+    RawFile file(fd);
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) < 0) return RawFile();
+    return file;
 }
 
 RawFile RawFile::open_write(const std::string& path, WriteMode mode) {

@@ -9,6 +9,8 @@
 #include <vector>
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 using namespace std::string_literals;
@@ -142,6 +144,22 @@ TEST(TextInFile, CtrlZCanBeMadeOrdinaryData) {
         for (auto block = by_block.read_block(); !block.empty(); block = by_block.read_block()) got += block;
         EXPECT_EQ(got, expected);
     }
+}
+
+TEST(TextInFile, AFifoWithoutAWriterEndsAtOnceInsteadOfWaitingForever) {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX only: mkfifo()";
+#else
+    TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    ::alarm(60);  // before the fix, open() waited here for a writer that never came
+    TextInFile in;
+    EXPECT_TRUE(in.open_existing(dir / "fifo"));
+    char ch = 0;
+    EXPECT_TRUE(in.get(ch).eof());
+    EXPECT_FALSE(in.read_error());
+    ::alarm(0);
+#endif
 }
 
 TEST(TextInFile, OpenCreatesAMissingFileButOpenExistingDoesNot) {
