@@ -9,6 +9,7 @@
 #include <vector>
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -281,6 +282,31 @@ TEST(TextOutFile, OpenFailsWhereNothingCanBeCreated) {
         out.put('a');
         EXPECT_FALSE(out.close());
     }
+}
+
+TEST(TextOutFile, AFifoWithoutAReaderFailsToOpenInsteadOfWaitingForever) {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX only: mkfifo()";
+#else
+    TempDir dir;
+    const std::string fifo = dir / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ::alarm(60);  // before the fix, open() waited here for a reader that never came
+    TextOutFile nobody_reads;
+    EXPECT_FALSE(nobody_reads.open(fifo, WriteMode::Truncate));
+    // With a reader there, it opens and writes as usual.
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    TextOutFile out;
+    ASSERT_TRUE(out.open(fifo, WriteMode::AtEnd));
+    out.write("a\nb");
+    EXPECT_TRUE(out.close());
+    char got[8] = {};
+    EXPECT_EQ(::read(reader, got, sizeof got), 4);
+    EXPECT_EQ(std::string(got), "a\r\nb");
+    ::close(reader);
+    ::alarm(0);
+#endif
 }
 
 TEST(TextOutFile, AFullDiskSetsBadDropsTheRestAndFailsTheClose) {
