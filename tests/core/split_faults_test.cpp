@@ -171,6 +171,18 @@ TEST_F(SplitFaultTest, APieceNameLinkedToDevFullIsReportedAndTheRunGoesOn) {
     EXPECT_TRUE(fs::is_character_file("/dev/full"));
 }
 
+TEST_F(SplitFaultTest, APieceNameThatIsAFifoNobodyReadsIsReportedInsteadOfHanging) {
+    write_file(source, letter_lines(2));
+    ASSERT_EQ(::mkfifo(tav::piece_path(dest, 1).c_str(), 0600), 0);
+    ::alarm(60);  // a hang kills the test binary rather than the whole CI run
+    RecordingSink sink;
+    tav::SplitRun(512).run({source, dest, "", "1"}, sink);
+    ::alarm(0);
+    EXPECT_EQ(sink.messages, (std::vector<Message>{{"0 1", "Get out"}, outfile(dest, 1), kWriteError,
+                                                  outfile(dest, 2), outfile(dest, 3)}));
+    EXPECT_EQ(read_file(tav::piece_path(dest, 2)), "b\r\n");
+}
+
 // ------------------------------------- permissions (dropping root if need be)
 
 TEST_F(SplitFaultTest, ADestinationThatStopsBeingWritableHalfWayFailsTheRestAndKeepsPieceOne) {
