@@ -94,6 +94,8 @@ TEST(SettingsFaults, NulBytesAreOrdinaryCharacters) {
     EXPECT_EQ(load_from(dir / "tavendrillox.ini"), with_nuls);
 }
 
+// POSIX only from here (not built for Windows): permissions and uids,
+// RLIMIT_FSIZE, tmpfs mounts and FIFOs.
 #ifndef _WIN32
 
 namespace {

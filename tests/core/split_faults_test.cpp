@@ -119,7 +119,11 @@ TEST_F(SplitFaultTest, PathsWithSpacesAndNonAsciiBytesArePassedThroughUnchanged)
     const std::string folder = dir / "with spaces \xc3\xa9\xe9";
     fs::create_directory(folder);
     const std::string odd_source = folder + tav::kPathSeparator + " caf\xc3\xa9 \xe2\x82\xac.txt";
+#ifdef _WIN32
+    const std::string odd_dest = folder + tav::kPathSeparator + "out \xe9 dir";  // Windows drops a trailing space
+#else
     const std::string odd_dest = folder + tav::kPathSeparator + "out \xe9 dir ";
+#endif
     fs::create_directory(odd_dest);
     write_file(odd_source, "x\ny\n");
     RecordingSink sink;
@@ -132,6 +136,8 @@ TEST_F(SplitFaultTest, PathsWithSpacesAndNonAsciiBytesArePassedThroughUnchanged)
     EXPECT_EQ(read_file(odd_source), "x\ny\n");
 }
 
+// POSIX only from here (not built for Windows): tmpfs mounts, /dev/full,
+// permissions and uids, FIFOs, symbolic links and PATH_MAX.
 #ifndef _WIN32
 
 // ------------------------------------------------------------ full disks
