@@ -18,6 +18,7 @@ cmake --build "$build" -j2 >/dev/null
 
 work=$(mktemp -d /dev/shm/tavfuzz-run-XXXXXX 2>/dev/null || mktemp -d)
 trap 'rm -rf "$work"' EXIT
+export TAVFUZZ_SCRATCH=$work
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 for t in "${targets[@]}"; do
@@ -28,5 +29,5 @@ for t in "${targets[@]}"; do
   "$build/fuzz/${t}_fuzz" -max_total_time="$seconds" -max_len=4096 -timeout=20 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$PWD/fuzz/crash-$t-" "$work/$t" "${corpus[@]}" 2>"$work/$t.log" \
     || { tail -n 60 "$work/$t.log"; echo "fuzz $t: FAILED"; exit 1; }
-  grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|#[0-9]+ *DONE)' "$work/$t.log" || true
+  grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|#[0-9]+[[:space:]]+DONE)' "$work/$t.log" || true
 done

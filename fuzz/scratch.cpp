@@ -20,8 +20,13 @@ namespace {
 }
 
 std::string make_folder() {
+    // fuzz/run.sh names a folder it removes afterwards, since a crashing
+    // process never gets to clean up after itself.
     std::error_code ec;
-    const std::string base = fs::is_directory("/dev/shm", ec) ? "/dev/shm" : fs::temp_directory_path().string();
+    const char* chosen = std::getenv("TAVFUZZ_SCRATCH");
+    const std::string base = chosen != nullptr                ? chosen
+                             : fs::is_directory("/dev/shm", ec) ? "/dev/shm"
+                                                                : fs::temp_directory_path().string();
     std::string pattern = base + "/tavfuzz-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) die("mkdtemp in " + base);
     return pattern;

@@ -1,5 +1,6 @@
-// A private folder for the files one fuzzing process writes, on a RAM disk
-// where there is one; removed when the process ends normally.
+// A private folder for the files one fuzzing process writes: inside
+// $TAVFUZZ_SCRATCH if set, else on a RAM disk where there is one. Removed
+// when the process ends normally.
 #pragma once
 
 #include <string>
