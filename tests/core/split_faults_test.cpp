@@ -220,20 +220,6 @@ TEST_F(SplitFaultTest, ADestinationRemountedReadOnlyHalfWayFailsTheRestAndKeepsP
     EXPECT_EQ(tavtest::count_entries(dest), 1);
 }
 
-TEST_F(SplitFaultTest, ASourceWithoutReadPermissionIsReportedAndNothingIsWritten) {
-    tavtest::give_to_unprivileged(dest);
-    ASSERT_EQ(::chmod(source.c_str(), 0), 0);
-    const auto messages = tavtest::as_unprivileged([&] {
-        RecordingSink sink;
-        tav::SplitRun(512).run({source, dest, "", "1"}, sink);
-        return sink.messages;
-    });
-    EXPECT_EQ(messages, (std::vector<Message>{{"0 1", "Get out"}, {"Could not open source file", "Error"}}));
-    EXPECT_EQ(tavtest::count_entries(dest), 0);
-    ::chmod(source.c_str(), 0644);
-    EXPECT_EQ(read_file(source), "a\nb\n");
-}
-
 // ----------------------------------------------------------------- FIFOs
 
 TEST_F(SplitFaultTest, AFifoWithoutAWriterReadsAsEmptyInsteadOfHanging) {
