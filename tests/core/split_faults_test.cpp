@@ -306,9 +306,9 @@ TEST_F(SplitFaultTest, AFifoIsReadToTheEndOfWhatItsWriterSends) {
     ::alarm(60);
     RecordingSink sink;
     tav::SplitRun(512).run({fifo, dest, "", "5000"}, sink);
-    ::alarm(0);
-    writer.join();
+    writer.join();  // a run that stopped reading early would leave the writer stuck: the alarm ends that too
     ::close(keeper);
+    ::alarm(0);
     std::vector<Message> expected{{"0 5000", "Get out"}};
     for (int n = 1; n <= 5; ++n) expected.push_back(outfile(dest, n));
     EXPECT_EQ(sink.messages, expected);
