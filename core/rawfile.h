@@ -43,9 +43,11 @@ public:
     ~RawFile();  // closes without reporting; call close() to learn the outcome
 
     // Opens for reading only. With create_missing, a missing file is created
-    // empty first. On failure the result is not open.
+    // empty first. On failure the result is not open. Never waits for a writer:
+    // a FIFO with no writer reads as empty.
     static RawFile open_read(const std::string& path, bool create_missing);
-    // Opens for writing only, creating a missing file. On failure the result is not open.
+    // Opens for writing only, creating a missing file. On failure the result is
+    // not open. Never waits for a reader: a FIFO nobody reads fails to open.
     static RawFile open_write(const std::string& path, WriteMode mode);
 
     bool is_open() const { return handle_ != kNoHandle; }

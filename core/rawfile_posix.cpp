@@ -15,6 +15,12 @@ FileId to_file_id(const struct stat& st) {
     return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
+// Makes reads and writes of an open descriptor wait again.
+bool clear_nonblocking(int fd) {
+    const int status = ::fcntl(fd, F_GETFL);
+    return status >= 0 && ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) == 0;
+}
+
 }  // namespace
 
 std::optional<FileId> identify(const std::string& path) {
@@ -45,21 +51,33 @@ RawFile::~RawFile() {
 }
 
 RawFile RawFile::open_read(const std::string& path, bool create_missing) {
-    const int flags = O_RDONLY | O_CLOEXEC | (create_missing ? O_CREAT : 0);
+    // Without O_NONBLOCK, opening a FIFO that nobody writes to waits forever.
+    // Reads are blocking again afterwards, so a writer that is there is waited
+    // for; with none, the FIFO reads as empty.
+    const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | (create_missing ? O_CREAT : 0);
     int fd;
     do {
         fd = ::open(path.c_str(), flags, 0666);
     } while (fd < 0 && errno == EINTR);
-    return fd < 0 ? RawFile() : RawFile(fd);
+    if (fd < 0) return RawFile();
+    RawFile file(fd);
+    if (!clear_nonblocking(fd)) return RawFile();
+    return file;
 }
 
 RawFile RawFile::open_write(const std::string& path, WriteMode mode) {
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == WriteMode::Truncate ? O_TRUNC : O_APPEND);
+    // As for reading: a FIFO that nobody reads fails to open (ENXIO) instead of
+    // waiting forever; writes are blocking again once it is open.
+    const int flags =
+        O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | (mode == WriteMode::Truncate ? O_TRUNC : O_APPEND);
     int fd;
     do {
         fd = ::open(path.c_str(), flags, 0666);
     } while (fd < 0 && errno == EINTR);
-    return fd < 0 ? RawFile() : RawFile(fd);
+    if (fd < 0) return RawFile();
+    RawFile file(fd);
+    if (!clear_nonblocking(fd)) return RawFile();
+    return file;
 }
 
 std::optional<FileId> RawFile::id() const {

@@ -36,6 +36,8 @@ void apply_line(std::string_view line, SplitSettings& settings) {
 
 void SettingsFile::load(SplitSettings& settings) const {
     TextInFile in(512);
+    // save() writes values unchanged, 0x1A included; reading must not stop there.
+    in.set_ctrl_z_ends_input(false);
     if (in.open(path_)) {
         std::string line;
         char ch = 0;

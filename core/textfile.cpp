@@ -60,7 +60,7 @@ TextInFile& TextInFile::get(char& ch) {
             return *this;
         }
         const char c = buffer_[pos_];
-        if (c == kCtrlZ && !file_.is_char_device()) {
+        if (c == kCtrlZ && ctrl_z_ends()) {
             ended_ = true;
             fill_ = pos_;
             continue;
@@ -127,7 +127,7 @@ std::string_view TextInFile::read_block() {
         char* begin = buffer_.get() + pos_;
         char* end = buffer_.get() + fill_;
         pos_ = fill_;
-        if (!file_.is_char_device()) {
+        if (ctrl_z_ends()) {
             if (auto* z = static_cast<char*>(std::memchr(begin, kCtrlZ, static_cast<std::size_t>(end - begin)))) {
                 end = z;
                 ended_ = true;

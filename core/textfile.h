@@ -54,6 +54,11 @@ public:
     // eof and fail set as get() would.
     std::string_view read_block();
 
+    // Whether a 0x1A byte ends the input (the default). A file that only this
+    // program writes back and reads again turns it off, so that a value that
+    // happens to hold a 0x1A does not hide everything after it.
+    void set_ctrl_z_ends_input(bool ends) { ctrl_z_ends_input_ = ends; }
+
     // True once a read from the file has failed (rather than reached its end).
     // The input ends there, like an ordinary end of file.
     bool read_error() const { return read_error_; }
@@ -68,6 +73,7 @@ private:
     bool refill();
     std::string_view end_of_input();
     char* translate_crlf(char* begin, char* end);
+    bool ctrl_z_ends() const { return ctrl_z_ends_input_ && !file_.is_char_device(); }
 
     RawFile file_;
     std::size_t capacity_;
@@ -79,6 +85,7 @@ private:
     bool held_cr_ = false;  // a CR ended the previous block; its fate depends on the next byte
     bool ended_ = false;    // end of file, read error or 0x1A seen: nothing more is read
     bool read_error_ = false;
+    bool ctrl_z_ends_input_ = true;
 };
 
 class TextOutFile : public StreamState {

@@ -9,6 +9,8 @@ packages=(
   libwxgtk3.2-dev
   xvfb xauth
   xdotool
+  # fuzzing (clang + libFuzzer) and the Windows build run under Wine
+  clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine64
   "$@"
 )
 

@@ -20,3 +20,10 @@ run_ctest build
 echo "== Sanitizer build and test (ASan + UBSan)"
 bash scripts/build.sh build-sanitize -DTAV_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest build-sanitize
+
+echo "== Windows build (mingw-w64) and test under Wine"
+bash scripts/test-windows.sh
+
+# Each fuzz target for a short, fixed time; a longer run is: bash fuzz/run.sh 3600
+echo "== Fuzzing (libFuzzer, ASan + UBSan)"
+bash fuzz/run.sh "${TAV_FUZZ_SECONDS:-$([[ ${CI:-} == true ]] && echo 45 || echo 10)}"

@@ -11,10 +11,18 @@ using tavtest::RecordingSink;
 using tavtest::TempDir;
 
 TEST(PiecePath, JoinsDestNumberAndExtension) {
+#ifdef _WIN32
+    EXPECT_EQ(tav::piece_path("C:\\out", 3), "C:\\out\\tavendrillox3.txt");
+    // The backslash is added even after one that is already there.
+    EXPECT_EQ(tav::piece_path("C:\\out\\", 12), "C:\\out\\\\tavendrillox12.txt");
+    EXPECT_EQ(tav::piece_path("rel dir", 1), "rel dir\\tavendrillox1.txt");
+    EXPECT_EQ(tav::piece_path("", -2147483647 - 1), "\\tavendrillox-2147483648.txt");
+#else
     EXPECT_EQ(tav::piece_path("/out", 3), "/out/tavendrillox3.txt");
     EXPECT_EQ(tav::piece_path("/out/", 12), "/out//tavendrillox12.txt");
     EXPECT_EQ(tav::piece_path("rel dir", 1), "rel dir/tavendrillox1.txt");
     EXPECT_EQ(tav::piece_path("", -2147483647 - 1), "/tavendrillox-2147483648.txt");
+#endif
 }
 
 TEST(ChunkWriter, WritesTranslatedPiecesAndReplacesOldContent) {
@@ -41,7 +49,7 @@ TEST(ChunkWriter, ADroppedPieceIsReportedOnceAndSwallowsItsText) {
     writer.begin(1);
     writer.write("lost");
     writer.finish();
-    EXPECT_EQ(sink.messages, (std::vector<Message>{{dir / "missing/tavendrillox1.txt", "Outfile"},
+    EXPECT_EQ(sink.messages, (std::vector<Message>{{dir / "missing" + tav::kPathSeparator + "tavendrillox1.txt", "Outfile"},
                                                   {"Could not write to log file", "Error Log"}}));
     EXPECT_FALSE(tavtest::exists(dir / "missing"));
 }

@@ -1,22 +1,33 @@
 #include "support/files.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
 namespace tavtest {
 
 TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "tavtest-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    // mkdtemp() is POSIX only; creating a random name until one is new works everywhere.
+    static std::mt19937_64 rng{std::random_device{}()};
+    const fs::path base = fs::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path candidate = base / ("tavtest-" + std::to_string(rng()));
+        std::error_code ec;
+        if (fs::create_directory(candidate, ec)) {
+            path_ = candidate.string();
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder in " + base.string());
 }
 
 TempDir::~TempDir() {
@@ -54,6 +65,12 @@ int count_entries(const std::string& folder) {
     return static_cast<int>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
-bool running_as_root() { return ::geteuid() == 0; }
+bool running_as_root() {
+#ifdef _WIN32
+    return false;
+#else
+    return ::geteuid() == 0;
+#endif
+}
 
 }  // namespace tavtest

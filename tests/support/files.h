@@ -2,6 +2,8 @@
 // reads and writes of exact bytes.
 #pragma once
 
+#include "rawfile.h"
+
 #include <optional>
 #include <string>
 
@@ -16,8 +18,8 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::string& path() const { return path_; }
-    // path() joined with a relative name.
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    // path() joined with a relative name by the platform's separator.
+    std::string operator/(const std::string& name) const { return path_ + tav::kPathSeparator + name; }
 
 private:
     std::string path_;

@@ -3,8 +3,10 @@
 
 #include "messagesink.h"
 
+#include <functional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tavtest {
@@ -22,6 +24,20 @@ class RecordingSink : public tav::MessageSink {
 public:
     void show(const std::string& text, const std::string& caption) override { messages.push_back({text, caption}); }
     std::vector<Message> messages;
+};
+
+// A RecordingSink that also lets a test act at a given moment of a run, e.g.
+// take the destination away when a piece's "Outfile" notice shows.
+class HookedSink : public RecordingSink {
+public:
+    explicit HookedSink(std::function<void(const Message&)> hook) : hook_(std::move(hook)) {}
+    void show(const std::string& text, const std::string& caption) override {
+        RecordingSink::show(text, caption);
+        hook_(messages.back());
+    }
+
+private:
+    std::function<void(const Message&)> hook_;
 };
 
 }  // namespace tavtest
