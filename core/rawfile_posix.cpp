@@ -21,6 +21,21 @@ bool clear_nonblocking(int fd) {
     return status >= 0 && ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) == 0;
 }
 
+// Opens with `flags`, or returns -1. Without O_NONBLOCK, opening a FIFO with
+// nobody at the other end waits forever; reads and writes wait again once
+// the file is open.
+int open_without_waiting(const std::string& path, int flags) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd >= 0 && !clear_nonblocking(fd)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 }  // namespace
 
 std::optional<FileId> identify(const std::string& path) {
@@ -51,33 +66,15 @@ RawFile::~RawFile() {
 }
 
 RawFile RawFile::open_read(const std::string& path, bool create_missing) {
-    // Without O_NONBLOCK, opening a FIFO that nobody writes to waits forever.
-    // Reads are blocking again afterwards, so a writer that is there is waited
-    // for; with none, the FIFO reads as empty.
-    const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | (create_missing ? O_CREAT : 0);
-    int fd;
-    do {
-        fd = ::open(path.c_str(), flags, 0666);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return RawFile();
-    RawFile file(fd);
-    if (!clear_nonblocking(fd)) return RawFile();
-    return file;
+    // With no writer on a FIFO there is nothing to wait for: it reads as empty.
+    const int fd = open_without_waiting(path, O_RDONLY | (create_missing ? O_CREAT : 0));
+    return fd < 0 ? RawFile() : RawFile(fd);
 }
 
 RawFile RawFile::open_write(const std::string& path, WriteMode mode) {
-    // As for reading: a FIFO that nobody reads fails to open (ENXIO) instead of
-    // waiting forever; writes are blocking again once it is open.
-    const int flags =
-        O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | (mode == WriteMode::Truncate ? O_TRUNC : O_APPEND);
-    int fd;
-    do {
-        fd = ::open(path.c_str(), flags, 0666);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return RawFile();
-    RawFile file(fd);
-    if (!clear_nonblocking(fd)) return RawFile();
-    return file;
+    // A FIFO that nobody reads fails to open (ENXIO).
+    const int fd = open_without_waiting(path, O_WRONLY | O_CREAT | (mode == WriteMode::Truncate ? O_TRUNC : O_APPEND));
+    return fd < 0 ? RawFile() : RawFile(fd);
 }
 
 std::optional<FileId> RawFile::id() const {
