@@ -50,16 +50,19 @@ inline std::size_t drain(__m128i& acc) {
            static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
 }
 
-// Counts the lanes' bytes where match(p) is all ones, 255 lanes at a time.
+// Counts the bytes where match(q) is all ones, four lanes per step; each
+// byte of the accumulator takes at most 63 x 4 before it is drained.
 template <class Match>
 const char* count_lanes(const char* p, const char* end, std::size_t& count, Match match) {
     __m128i acc = _mm_setzero_si128();
-    int pending = 0;
-    for (; end - p >= static_cast<std::ptrdiff_t>(kLane); p += kLane) {
-        acc = _mm_sub_epi8(acc, match(p));
-        if (++pending == 255) {
+    int steps = 0;
+    for (; end - p >= static_cast<std::ptrdiff_t>(kBlock); p += kBlock) {
+        const __m128i a = _mm_add_epi8(match(p), match(p + kLane));
+        const __m128i b = _mm_add_epi8(match(p + 2 * kLane), match(p + 3 * kLane));
+        acc = _mm_sub_epi8(acc, _mm_add_epi8(a, b));
+        if (++steps == 63) {
             count += drain(acc);
-            pending = 0;
+            steps = 0;
         }
     }
     count += drain(acc);
@@ -97,24 +100,30 @@ std::size_t count_crlf(const char* begin, const char* end) {
 
 const char* find_bare_lf(const char* begin, const char* end, bool cr_before) {
     const char* p = begin;
+    if (p == end) return end;
+    if (*p == '\n' && !cr_before) return p;
+    ++p;  // from here on, the byte before p is in range
 #ifdef TAV_HAVE_SSE2
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
     for (; end - p >= static_cast<std::ptrdiff_t>(kBlock); p += kBlock) {
-        __m128i lanes[4];
-        load64(p, lanes);
-        const std::uint64_t lf = mask64(lanes, '\n');
-        if (lf == 0) {
-            cr_before = p[kBlock - 1] == '\r';
-            continue;
+        // An LF whose byte before is not a CR, in each lane.
+        __m128i bare[4];
+        for (int i = 0; i < 4; ++i) {
+            const char* const q = p + kLane * static_cast<std::size_t>(i);
+            bare[i] = _mm_andnot_si128(_mm_cmpeq_epi8(load(q - 1), cr), _mm_cmpeq_epi8(load(q), lf));
         }
-        const std::uint64_t cr = mask64(lanes, '\r');
-        const std::uint64_t bare = lf & ~((cr << 1) | (cr_before ? 1u : 0u));
-        if (bare != 0) return p + std::countr_zero(bare);
-        cr_before = (cr >> 63) != 0;
+        const __m128i any = _mm_or_si128(_mm_or_si128(bare[0], bare[1]), _mm_or_si128(bare[2], bare[3]));
+        if (_mm_movemask_epi8(any) == 0) continue;
+        for (int i = 0; i < 4; ++i) {
+            if (const int m = _mm_movemask_epi8(bare[i]))
+                return p + kLane * static_cast<std::size_t>(i) + static_cast<std::size_t>(std::countr_zero(
+                                                                     static_cast<unsigned>(m)));
+        }
     }
 #endif
     for (; p < end; ++p) {
-        if (*p == '\n' && !cr_before) return p;
-        cr_before = *p == '\r';
+        if (*p == '\n' && p[-1] != '\r') return p;
     }
     return end;
 }
@@ -131,15 +140,13 @@ void copy_expanding(const char*& in, const char* in_end, char*& out, const char*
         __m128i lanes[4];
         load64(p, lanes);
         std::uint64_t expand = mask64(lanes, '\n');
-        if (keep_pairs && expand != 0) {
-            const std::uint64_t cr = mask64(lanes, '\r');
-            expand &= ~((cr << 1) | (cr_before ? 1u : 0u));
-        }
-        if (keep_pairs) cr_before = p[kBlock - 1] == '\r';
         std::size_t from = 0;
         while (expand != 0) {
             const auto at = static_cast<std::size_t>(std::countr_zero(expand));
             expand &= expand - 1;
+            // The byte before each LF decides, rather than a second mask:
+            // LFs are far fewer than bytes.
+            if (keep_pairs && (at == 0 ? cr_before : p[at - 1] == '\r')) continue;
             copy_block(o, p + from);
             o += at - from;
             *o++ = '\r';
@@ -147,6 +154,7 @@ void copy_expanding(const char*& in, const char* in_end, char*& out, const char*
         }
         copy_block(o, p + from);
         o += kBlock - from;
+        cr_before = p[kBlock - 1] == '\r';
         p += kBlock;
     }
 #endif
