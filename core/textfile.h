@@ -60,9 +60,9 @@ public:
     std::string_view read_block();
 
     // Like read_block(), but the block is raw text (see textscan.h): a CR LF
-    // pair is left as it is on disk and stands for one LF. A block never ends
-    // with a CR unless the input ends there, so no pair is split between
-    // blocks. Hand it to TextOutFile::write_raw() to copy text through.
+    // pair is left as it is on disk and stands for one LF. No pair is split
+    // between two blocks. Hand it to TextOutFile::write_raw() to copy text
+    // through.
     std::string_view read_raw_block();
 
     // True once a read from the file has failed (rather than reached its end).
