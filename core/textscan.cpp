@@ -20,7 +20,7 @@ constexpr std::size_t kBlock = 64;
 inline __m128i load(const char* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 inline void store(char* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 
-// One bit per byte of the 64 at p: which are equal to c.
+// One bit per byte of four lanes (64 bytes): which are equal to c.
 inline std::uint64_t mask64(const __m128i (&lanes)[4], char c) {
     const __m128i k = _mm_set1_epi8(c);
     std::uint64_t m = 0;
@@ -29,7 +29,6 @@ inline std::uint64_t mask64(const __m128i (&lanes)[4], char c) {
              << (16 * i);
     return m;
 }
-
 
 inline void load64(const char* p, __m128i (&lanes)[4]) {
     for (int i = 0; i < 4; ++i) lanes[i] = load(p + kLane * static_cast<std::size_t>(i));
