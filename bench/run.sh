@@ -24,3 +24,4 @@ echo "Date: $(date -u '+%Y-%m-%d %H:%M UTC'); load: $(cut -d' ' -f1-3 /proc/load
 work=build-bench/work
 trap 'rm -rf "$work"' EXIT
 build-bench/bench/tavbench run --size "$size" --runs "$runs" --dir "$work"
+echo "Load at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
