@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmark optimised and runs it: bash bench/run.sh [MIB] [RUNS]
 #   MIB   size of each generated source (default 1024; 64 for a quick look)
-#   RUNS  runs per measurement, the median is reported (default 3)
+#   RUNS  runs per measurement, the median is reported (default 5)
 # Sources and pieces go to a folder under build-bench/ (same file system for
 # both) and are removed afterwards. Needs GNU coreutils (split, cp, cat).
 # With TAV_DIFF_ITERATIONS=N set, the differential test of the split engine
@@ -9,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 size=${1:-1024}
-runs=${2:-3}
+runs=${2:-5}
 
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTAV_WERROR=ON >/dev/null
 cmake --build build-bench -j2 --target tavbench
