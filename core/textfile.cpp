@@ -120,8 +120,7 @@ std::string_view TextInFile::read_raw_block() {
             }
         }
         if (held_cr_) {
-            // There is always room in front: the slack page, or the CR itself
-            // when get() took it from this block.
+            // The block was just read in after the slack page: there is room.
             held_cr_ = false;
             *--begin = '\r';
         }
@@ -159,7 +158,8 @@ bool TextInFile::close() {
 // --------------------------------------------------------------- TextOutFile
 
 TextOutFile::TextOutFile(std::size_t buffer_size)
-    : capacity_(std::max<std::size_t>(buffer_size, 2)), buffer_(allocate_buffer(capacity_ + textscan::kExpandSlack)) {}
+    : capacity_(std::max<std::size_t>(buffer_size, 2)),
+      buffer_(allocate_buffer(capacity_ + textscan::kExpandSlack)) {}
 
 TextOutFile::~TextOutFile() {
     if (file_.is_open()) {
