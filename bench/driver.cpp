@@ -24,24 +24,27 @@ struct Case {
 };
 
 struct Summary {
-    double seconds = 0, synced = 0;
+    double seconds = 0, synced = 0, cpu = 0;
     long peak_rss_kib = 0;
     bool ok = true;
 };
 
 Summary summarise(const std::vector<Cost>& costs) {
-    std::vector<double> s, y;
+    std::vector<double> s, y, u;
     Summary out;
     for (const Cost& c : costs) {
         s.push_back(c.seconds);
         y.push_back(c.synced);
+        u.push_back(c.cpu);
         out.peak_rss_kib = std::max(out.peak_rss_kib, c.peak_rss_kib);
         out.ok = out.ok && c.ok;
     }
     std::sort(s.begin(), s.end());
     std::sort(y.begin(), y.end());
+    std::sort(u.begin(), u.end());
     out.seconds = s[s.size() / 2];
     out.synced = y[y.size() / 2];
+    out.cpu = u[u.size() / 2];
     return out;
 }
 
@@ -144,13 +147,13 @@ private:
 
     void report(const Row& r) const {
         if (r.gnu_name.empty()) {
-            std::printf("   %-16s %7.3f s %8.0f MB/s  +sync %7.3f s  peak %6.1f MiB\n", r.name.c_str(),
-                        r.gnu.seconds, mbps(r.gnu.seconds), r.gnu.synced, r.gnu.peak_rss_kib / 1024.0);
+            std::printf("   %-16s %7.3f s %8.0f MB/s  +sync %7.3f s  cpu %6.3f s  peak %6.1f MiB\n", r.name.c_str(),
+                        r.gnu.seconds, mbps(r.gnu.seconds), r.gnu.synced, r.gnu.cpu, r.gnu.peak_rss_kib / 1024.0);
         } else {
-            std::printf("   %-16s ours %7.3f s %6.0f MB/s +sync %7.3f s peak %5.1f MiB | %-16s %7.3f s +sync %7.3f s"
-                        " peak %5.1f MiB | ours/GNU %.2f ours/cp %.2f check %s\n",
-                        r.name.c_str(), r.ours.seconds, mbps(r.ours.seconds), r.ours.synced,
-                        r.ours.peak_rss_kib / 1024.0, r.gnu_name.c_str(), r.gnu.seconds, r.gnu.synced,
+            std::printf("   %-16s ours %6.3f s %5.0f MB/s +sync %6.3f s cpu %6.3f s peak %4.1f MiB | %-16s %6.3f s"
+                        " +sync %6.3f s cpu %6.3f s peak %4.1f MiB | ours/GNU %.2f ours/cp %.2f check %s\n",
+                        r.name.c_str(), r.ours.seconds, mbps(r.ours.seconds), r.ours.synced, r.ours.cpu,
+                        r.ours.peak_rss_kib / 1024.0, r.gnu_name.c_str(), r.gnu.seconds, r.gnu.synced, r.gnu.cpu,
                         r.gnu.peak_rss_kib / 1024.0, r.ours.seconds / r.gnu.seconds, r.ours.seconds / r.cp_seconds,
                         r.checked ? "ok" : "FAILED");
         }
@@ -160,20 +163,22 @@ private:
     void print_table() const {
         std::printf("\nMedians of %d runs, %llu MiB per source, MB = 10^6 bytes.\n\n", o_.runs,
                     static_cast<unsigned long long>(o_.size >> 20));
-        std::printf("| source | case | ours s | ours MB/s | ours +sync s | ours peak MiB | GNU | GNU s | GNU +sync s "
-                    "| GNU peak MiB | ours/GNU | ours/cp | check |\n");
-        std::printf("|---|---|---:|---:|---:|---:|---|---:|---:|---:|---:|---:|---|\n");
+        std::printf("| source | case | ours s | ours MB/s | ours +sync s | ours cpu s | ours peak MiB | GNU | GNU s "
+                    "| GNU +sync s | GNU cpu s | GNU peak MiB | ours/GNU | ours/cp | check |\n");
+        std::printf("|---|---|---:|---:|---:|---:|---:|---|---:|---:|---:|---:|---:|---:|---|\n");
         for (const Row& r : rows_) {
             if (r.gnu_name.empty()) {
-                std::printf("| %s | %s | | | | | %s | %.3f | %.3f | %.1f | | | |\n", r.source.c_str(), r.name.c_str(),
-                            r.name.c_str(), r.gnu.seconds, r.gnu.synced, r.gnu.peak_rss_kib / 1024.0);
+                std::printf("| %s | %s | | | | | | %s | %.3f | %.3f | %.3f | %.1f | | | |\n", r.source.c_str(),
+                            r.name.c_str(), r.name.c_str(), r.gnu.seconds, r.gnu.synced, r.gnu.cpu,
+                            r.gnu.peak_rss_kib / 1024.0);
                 continue;
             }
-            std::printf("| %s | %s | %.3f | %.0f | %.3f | %.1f | %s | %.3f | %.3f | %.1f | %.2f | %.2f | %s |\n",
+            std::printf("| %s | %s | %.3f | %.0f | %.3f | %.3f | %.1f | %s | %.3f | %.3f | %.3f | %.1f | %.2f | %.2f "
+                        "| %s |\n",
                         r.source.c_str(), r.name.c_str(), r.ours.seconds, mbps(r.ours.seconds), r.ours.synced,
-                        r.ours.peak_rss_kib / 1024.0, r.gnu_name.c_str(), r.gnu.seconds, r.gnu.synced,
-                        r.gnu.peak_rss_kib / 1024.0, r.ours.seconds / r.gnu.seconds, r.ours.seconds / r.cp_seconds,
-                        r.checked ? "ok" : "FAILED");
+                        r.ours.cpu, r.ours.peak_rss_kib / 1024.0, r.gnu_name.c_str(), r.gnu.seconds, r.gnu.synced,
+                        r.gnu.cpu, r.gnu.peak_rss_kib / 1024.0, r.ours.seconds / r.gnu.seconds,
+                        r.ours.seconds / r.cp_seconds, r.checked ? "ok" : "FAILED");
         }
     }
 

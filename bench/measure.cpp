@@ -80,6 +80,10 @@ Cost measure(const std::vector<std::string>& argv) {
     cost.seconds = std::chrono::duration<double>(stop - start).count();
     cost.synced = std::chrono::duration<double>(synced - start).count();
     if (cost.peak_rss_kib == 0) cost.peak_rss_kib = usage.ru_maxrss;
+    auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    cost.cpu = seconds(usage.ru_utime) + seconds(usage.ru_stime);
     cost.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return cost;
 }

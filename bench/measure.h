@@ -9,6 +9,7 @@ namespace tavbench {
 struct Cost {
     double seconds = 0;       // wall time from start to exit
     double synced = 0;        // the same plus a sync() of everything it wrote
+    double cpu = 0;           // user plus system time of the child
     long peak_rss_kib = 0;    // the child's maximum resident set
     bool ok = false;          // exited with status 0
 };
