@@ -13,6 +13,8 @@ namespace {
 constexpr char kCtrlZ = 0x1A;
 // Buffers start on a page boundary: the kernel copies whole pages fastest.
 constexpr std::size_t kPage = 4096;
+// Stretches without an LF to expand that are copied with memcpy.
+constexpr std::size_t kPlainCopy = 256;
 
 std::unique_ptr<char[], AlignedDelete> allocate_buffer(std::size_t size) {
     return std::unique_ptr<char[], AlignedDelete>(
@@ -174,6 +176,7 @@ bool TextOutFile::open(const std::string& path, WriteMode mode) {
         return false;
     }
     fill_ = 0;
+    written_ = 0;
     file_ = RawFile::open_write(path, mode);
     flags_ = file_.is_open() ? 0 : kFail;
     return good();
@@ -182,6 +185,7 @@ bool TextOutFile::open(const std::string& path, WriteMode mode) {
 bool TextOutFile::flush() {
     if (fill_ == 0) return true;
     const bool ok = good() && file_.write_all(buffer_.get(), fill_);
+    written_ += fill_;
     fill_ = 0;
     if (!ok) flags_ |= kFail | kBad;
     return ok;
@@ -193,6 +197,7 @@ void TextOutFile::flush_full() {
     if (fill_ < capacity_) return;
     const std::size_t whole = fill_ - fill_ % capacity_;
     if (!(good() && file_.write_all(buffer_.get(), whole))) flags_ |= kFail | kBad;
+    written_ += whole;
     fill_ -= whole;
     std::memmove(buffer_.get(), buffer_.get() + whole, fill_);
 }
@@ -200,12 +205,27 @@ void TextOutFile::flush_full() {
 // Sends data to the file without copying it, after what is buffered.
 void TextOutFile::write_through(const char* data, std::size_t size) {
     if (flush() && !file_.write_all(data, size)) flags_ |= kFail | kBad;
+    written_ += size;
+}
+
+// How much of [data, data + size) can go straight to the file without the
+// system copying it to a file position out of step with its memory page,
+// which costs it far more than our own copy: 0 when none can.
+std::size_t TextOutFile::direct_size(const char* data, std::size_t size) const {
+    // Whole pages, or whole buffers when they are smaller (as in tests).
+    const std::size_t unit = std::min(kPage, capacity_);
+    const std::uint64_t at = written_ + fill_;  // the file position once the buffer is out
+    if (size < capacity_ / 2 || (reinterpret_cast<std::uintptr_t>(data) - at) % unit != 0) return 0;
+    const auto beyond = static_cast<std::size_t>((at + size) % unit);  // so that it ends on a boundary
+    if (beyond > size) return 0;
+    const std::size_t direct = size - beyond;
+    return direct >= capacity_ / 2 && direct > 0 ? direct : 0;
 }
 
 void TextOutFile::append_bytes(const char* data, std::size_t size) {
     while (size > 0 && good()) {
         const std::size_t n = std::min(size, capacity_ - fill_);
-        std::memcpy(buffer_.get() + fill_, data, n);
+        textscan::copy_bytes(buffer_.get() + fill_, data, n);
         fill_ += n;
         data += n;
         size -= n;
@@ -214,7 +234,8 @@ void TextOutFile::append_bytes(const char* data, std::size_t size) {
 }
 
 // Writes text with each LF that needs it expanded to CR LF (keep_pairs: only
-// bare ones). Long stretches with nothing to expand go straight to the file.
+// bare ones). Long stretches with nothing to expand go straight to the file
+// when they are in step with it (see direct_size()).
 void TextOutFile::append_expanding(std::string_view text, bool keep_pairs) {
     const char* const begin = text.data();
     const char* const end = begin + text.size();
@@ -228,8 +249,15 @@ void TextOutFile::append_expanding(std::string_view text, bool keep_pairs) {
             expand = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
             if (expand == nullptr) expand = end;
         }
-        if (static_cast<std::size_t>(expand - p) >= capacity_ / 2) {
-            write_through(p, static_cast<std::size_t>(expand - p));
+        const auto plain = static_cast<std::size_t>(expand - p);
+        if (const std::size_t direct = direct_size(p, plain)) {
+            write_through(p, direct);
+            p += direct;
+            continue;
+        }
+        if (plain >= kPlainCopy) {
+            // Nothing to expand for a while: the library's copy is fastest.
+            append_bytes(p, plain);
             p = expand;
             continue;
         }

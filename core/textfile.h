@@ -10,6 +10,7 @@
 #include "rawfile.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -126,6 +127,7 @@ private:
     void append_bytes(const char* data, std::size_t size);
     void append_expanding(std::string_view text, bool keep_pairs);
     void write_through(const char* data, std::size_t size);
+    std::size_t direct_size(const char* data, std::size_t size) const;
     void flush_full();
     bool flush();
 
@@ -134,6 +136,7 @@ private:
     // Page-aligned, with slack after the capacity for the copy loop's overrun.
     std::unique_ptr<char[], AlignedDelete> buffer_;
     std::size_t fill_ = 0;
+    std::uint64_t written_ = 0;  // bytes handed to the file since open()
 };
 
 }  // namespace tav

@@ -127,6 +127,13 @@ const char* find_bare_lf(const char* begin, const char* end, bool cr_before) {
     return end;
 }
 
+void copy_bytes(char* to, const char* from, std::size_t size) {
+#ifdef TAV_HAVE_SSE2
+    for (; size >= kBlock; size -= kBlock, to += kBlock, from += kBlock) copy_block(to, from);
+#endif
+    std::memcpy(to, from, size);
+}
+
 void copy_expanding(const char*& in, const char* in_end, char*& out, const char* out_stop, bool keep_pairs,
                     bool cr_before) {
     const char* p = in;

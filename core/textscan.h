@@ -19,6 +19,12 @@ std::size_t count_crlf(const char* begin, const char* end);
 // byte just before begin is a CR (which would pair with an LF at begin).
 const char* find_bare_lf(const char* begin, const char* end, bool cr_before);
 
+// memcpy for text buffers: a plain vector loop. The library's memcpy moves
+// large blocks with "rep movsb", which some processors run several times
+// slower when source and destination are not equally aligned, as they are
+// not when a piece starts in the middle of a read.
+void copy_bytes(char* to, const char* from, std::size_t size);
+
 // Copies from `in` towards `in_end` into `out`, writing each LF that is to
 // be expanded as CR LF: every LF when keep_pairs is false, only bare ones
 // when it is true (cr_before as above, for the byte before `in`). Stops when
