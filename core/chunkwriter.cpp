@@ -24,7 +24,7 @@ std::string piece_path(const std::string& dest, std::int32_t number) {
 
 ChunkWriter::ChunkWriter(std::string dest, std::optional<FileId> source, MessageSink& sink,
                          std::size_t buffer_size)
-    : dest_(std::move(dest)), source_(source), sink_(sink), buffer_size_(buffer_size) {}
+    : dest_(std::move(dest)), source_(source), sink_(sink), piece_(buffer_size) {}
 
 ChunkWriter::~ChunkWriter() = default;
 
@@ -36,22 +36,22 @@ void ChunkWriter::begin(std::int32_t number) {
         sink_.show(kWriteError, kWriteErrorCaption);
         return;
     }
-    piece_.emplace(buffer_size_);
-    if (!piece_->open(path, WriteMode::Truncate)) {
-        piece_.reset();
-        sink_.show(kWriteError, kWriteErrorCaption);
-    }
+    writing_ = piece_.open(path, WriteMode::Truncate);
+    if (!writing_) sink_.show(kWriteError, kWriteErrorCaption);
 }
 
 void ChunkWriter::write(std::string_view text) {
-    if (piece_) piece_->write(text);
+    if (writing_) piece_.write(text);
+}
+
+void ChunkWriter::write_raw(std::string_view text) {
+    if (writing_) piece_.write_raw(text);
 }
 
 void ChunkWriter::finish() {
-    if (!piece_) return;
-    const bool written = piece_->close();
-    piece_.reset();
-    if (!written) sink_.show(kWriteError, kWriteErrorCaption);
+    if (!writing_) return;
+    writing_ = false;
+    if (!piece_.close()) sink_.show(kWriteError, kWriteErrorCaption);
 }
 
 }  // namespace tav

@@ -31,6 +31,8 @@ public:
     void begin(std::int32_t number);
     // Appends characters to the current piece (nothing if it was dropped).
     void write(std::string_view text);
+    // The same for raw text, as TextInFile::read_raw_block() gives it.
+    void write_raw(std::string_view text);
     // Ends the current piece; a piece that could not be written whole is reported once.
     void finish();
 
@@ -38,8 +40,9 @@ private:
     std::string dest_;
     std::optional<FileId> source_;
     MessageSink& sink_;
-    std::size_t buffer_size_;
-    std::optional<TextOutFile> piece_;
+    // One stream for every piece, so that its buffer is allocated once.
+    TextOutFile piece_;
+    bool writing_ = false;  // piece_ is open on the current piece
 };
 
 }  // namespace tav

@@ -4,6 +4,7 @@
 #include "decimal.h"
 #include "messagesink.h"
 #include "splitsettings.h"
+#include "textscan.h"
 
 #include <cstring>
 #include <string>
@@ -13,50 +14,72 @@ namespace tav {
 
 namespace {
 
-// Where the current piece stands against the limits. A limit of 0 or less
-// means no limit of that kind.
+// Where the current piece stands against the limits, on raw text (see
+// textscan.h): a CR LF pair is one character, the LF, and one line break. A
+// limit of 0 or less means no limit of that kind.
 class PieceCounter {
 public:
     PieceCounter(std::int32_t line_limit, std::int32_t byte_limit)
         : line_limit_(line_limit), byte_limit_(byte_limit) {}
 
-    // How many leading characters of text belong to the current piece; sets
-    // `completes` when the last of them reaches a limit.
-    std::size_t take(std::string_view text, bool& completes) {
-        std::size_t n = text.size();
+    // How many leading bytes of raw text belong to the current piece; sets
+    // `completes` when they bring it to a limit. Never splits a CR LF pair.
+    std::size_t take(std::string_view raw, bool& completes) {
         completes = false;
-        if (byte_limit_ > 0) {
-            const auto room = static_cast<std::size_t>(byte_limit_ - chars_);
-            if (room <= n) {
-                n = room;
-                completes = true;
-            }
-        }
+        const char* const begin = raw.data();
+        const char* const end = begin + raw.size();
+        // Most blocks lie wholly inside a piece: count them in bulk.
+        std::int64_t lines = 0, chars = 0;
+        bool fits = true;
         if (line_limit_ > 0) {
-            // The LF that ends the last line of a piece belongs to it.
-            const char* p = text.data();
-            const char* const end = p + n;
-            while (p < end) {
-                const auto* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-                if (lf == nullptr) break;
-                p = lf + 1;
-                if (++lines_ >= line_limit_) {
-                    n = static_cast<std::size_t>(p - text.data());
-                    completes = true;
-                    break;
-                }
-            }
+            lines = static_cast<std::int64_t>(textscan::count_lf(begin, end));
+            fits = lines_ + lines < line_limit_;
         }
-        if (byte_limit_ > 0) chars_ += static_cast<std::int32_t>(n);
-        if (completes) lines_ = chars_ = 0;
+        if (fits && byte_limit_ > 0) {
+            chars = static_cast<std::int64_t>(raw.size() - textscan::count_crlf(begin, end));
+            fits = chars_ + chars < byte_limit_;
+        }
+        if (fits) {
+            lines_ += lines;
+            chars_ += chars;
+            return raw.size();
+        }
+        completes = true;
+        const std::size_t n = cut_position(raw);
+        lines_ = chars_ = 0;
         return n;
     }
 
 private:
-    std::int32_t line_limit_;
-    std::int32_t byte_limit_;
-    std::int32_t lines_ = 0;  // LFs in the current piece (counted only under a line limit)
-    std::int32_t chars_ = 0;  // characters in the current piece (counted only under a size limit)
+    // Where the current piece ends in raw, known to be inside it: walks line
+    // by line. The character that reaches a limit belongs to the piece.
+    std::size_t cut_position(std::string_view raw) const {
+        const char* const begin = raw.data();
+        const char* const end = begin + raw.size();
+        std::int64_t lines = lines_, chars = chars_;
+        for (const char* p = begin; p < end;) {
+            const auto* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+            const char* const line_end = lf != nullptr ? lf + 1 : end;
+            // A CR before the LF is part of the line break, not a character.
+            const bool pair = lf != nullptr && lf > begin && lf[-1] == '\r';
+            const std::int64_t line_chars = (line_end - p) - (pair ? 1 : 0);
+            if (byte_limit_ > 0 && chars + line_chars >= byte_limit_) {
+                // Every byte before the line break is one character.
+                const std::int64_t needed = byte_limit_ - chars;
+                return static_cast<std::size_t>((needed == line_chars ? line_end : p + needed) - begin);
+            }
+            chars += line_chars;
+            if (lf != nullptr && line_limit_ > 0 && ++lines >= line_limit_)
+                return static_cast<std::size_t>(line_end - begin);
+            p = line_end;
+        }
+        return raw.size();
+    }
+
+    std::int64_t line_limit_;
+    std::int64_t byte_limit_;
+    std::int64_t lines_ = 0;  // LFs in the current piece (counted only under a line limit)
+    std::int64_t chars_ = 0;  // characters in the current piece (counted only under a size limit)
 };
 
 // The first failing check's message, or nullptr when the settings can run.
@@ -90,11 +113,11 @@ void SplitRun::run(const SplitSettings& settings, MessageSink& sink) const {
     PieceCounter counter(line_limit, byte_limit);
     std::int32_t file_counter = 1;
     writer.begin(file_counter);
-    for (std::string_view block = source.read_block(); !block.empty(); block = source.read_block()) {
+    for (std::string_view block = source.read_raw_block(); !block.empty(); block = source.read_raw_block()) {
         while (!block.empty()) {
             bool completes = false;
             const std::size_t n = counter.take(block, completes);
-            writer.write(block.substr(0, n));
+            writer.write_raw(block.substr(0, n));
             block.remove_prefix(n);
             if (completes) {
                 writer.finish();

@@ -1,21 +1,34 @@
 #include "textfile.h"
 
+#include "textscan.h"
+
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace tav {
 
 namespace {
 
 constexpr char kCtrlZ = 0x1A;
+// Buffers start on a page boundary: the kernel copies whole pages fastest.
+constexpr std::size_t kPage = 4096;
+// Stretches without an LF to expand that are copied with memcpy.
+constexpr std::size_t kPlainCopy = 256;
+
+std::unique_ptr<char[], AlignedDelete> allocate_buffer(std::size_t size) {
+    return std::unique_ptr<char[], AlignedDelete>(
+        static_cast<char*>(::operator new[](size, std::align_val_t{kPage})));
+}
 
 }  // namespace
+
+void AlignedDelete::operator()(char* p) const { ::operator delete[](p, std::align_val_t{kPage}); }
 
 // ---------------------------------------------------------------- TextInFile
 
 TextInFile::TextInFile(std::size_t buffer_size)
-    : capacity_(std::max<std::size_t>(buffer_size, 1)),
-      buffer_(new char[capacity_ + 1]) {}
+    : capacity_(std::max<std::size_t>(buffer_size, 1)), buffer_(allocate_buffer(kPage + capacity_)) {}
 
 bool TextInFile::open(const std::string& path) { return open_with(path, true); }
 
@@ -33,10 +46,10 @@ bool TextInFile::open_with(const std::string& path, bool create_missing) {
 
 bool TextInFile::refill() {
     if (ended_ || !file_.is_open()) return false;
-    const std::ptrdiff_t n = file_.read(buffer_.get() + 1, capacity_);
+    const std::ptrdiff_t n = file_.read(buffer_.get() + kPage, capacity_);
     if (n > 0) {
-        pos_ = 1;
-        fill_ = 1 + static_cast<std::size_t>(n);
+        pos_ = kPage;
+        fill_ = kPage + static_cast<std::size_t>(n);
         return true;
     }
     ended_ = true;
@@ -91,33 +104,7 @@ std::string_view TextInFile::end_of_input() {
     return {};
 }
 
-// Drops each CR that is followed by LF in [begin, end), in place, and returns
-// the new end. A CR in the last position is held back unless the input ended.
-char* TextInFile::translate_crlf(char* begin, char* end) {
-    auto* cr = static_cast<char*>(std::memchr(begin, '\r', static_cast<std::size_t>(end - begin)));
-    if (cr == nullptr) return end;
-    char* out = cr;
-    for (char* p = cr;;) {
-        // p is at a CR.
-        if (p + 1 == end) {
-            if (ended_)
-                *out++ = '\r';
-            else
-                held_cr_ = true;
-            return out;
-        }
-        if (p[1] == '\n') ++p;
-        auto* next = static_cast<char*>(std::memchr(p + 1, '\r', static_cast<std::size_t>(end - p - 1)));
-        char* stop = next != nullptr ? next : end;
-        const auto n = static_cast<std::size_t>(stop - p);
-        if (out != p) std::memmove(out, p, n);
-        out += n;
-        if (next == nullptr) return out;
-        p = next;
-    }
-}
-
-std::string_view TextInFile::read_block() {
+std::string_view TextInFile::read_raw_block() {
     if (!good()) {
         flags_ |= kFail;
         return {};
@@ -134,15 +121,34 @@ std::string_view TextInFile::read_block() {
                 fill_ = pos_ = static_cast<std::size_t>(z - buffer_.get());
             }
         }
-        char* const scan_from = begin;
         if (held_cr_) {
+            // The block was just read in after the slack page: there is room.
             held_cr_ = false;
-            // pos_ was at least 1 here, so there is room in front.
-            if (begin == end || *begin != '\n') *--begin = '\r';
+            *--begin = '\r';
         }
-        end = translate_crlf(scan_from, end);
+        // Whether a final CR pairs with an LF depends on the next block.
+        if (end != begin && end[-1] == '\r' && !ended_) {
+            --end;
+            held_cr_ = true;
+        }
         if (end != begin) return {begin, static_cast<std::size_t>(end - begin)};
     }
+}
+
+std::string_view TextInFile::read_block() {
+    const std::string_view raw = read_raw_block();
+    // Drop the CR of each pair, in place. No pair straddles two blocks.
+    char* const begin = const_cast<char*>(raw.data());
+    char* const end = begin + raw.size();
+    char* out = begin;
+    for (char* p = begin; p < end;) {
+        auto* cr = static_cast<char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
+        char* const stop = cr != nullptr && cr + 1 < end && cr[1] == '\n' ? cr : (cr != nullptr ? cr + 1 : end);
+        if (out != p) std::memmove(out, p, static_cast<std::size_t>(stop - p));
+        out += stop - p;
+        p = stop == cr ? cr + 1 : stop;
+    }
+    return {begin, static_cast<std::size_t>(out - begin)};
 }
 
 bool TextInFile::close() {
@@ -154,7 +160,8 @@ bool TextInFile::close() {
 // --------------------------------------------------------------- TextOutFile
 
 TextOutFile::TextOutFile(std::size_t buffer_size)
-    : capacity_(std::max<std::size_t>(buffer_size, 2)), buffer_(new char[capacity_]) {}
+    : capacity_(std::max<std::size_t>(buffer_size, 2)),
+      buffer_(allocate_buffer(capacity_ + textscan::kExpandSlack)) {}
 
 TextOutFile::~TextOutFile() {
     if (file_.is_open()) {
@@ -168,32 +175,96 @@ bool TextOutFile::open(const std::string& path, WriteMode mode) {
         flags_ |= kFail;
         return false;
     }
+    fill_ = 0;
+    written_ = 0;
     file_ = RawFile::open_write(path, mode);
-    if (!file_.is_open()) flags_ |= kFail;
+    flags_ = file_.is_open() ? 0 : kFail;
     return good();
 }
 
 bool TextOutFile::flush() {
     if (fill_ == 0) return true;
     const bool ok = good() && file_.write_all(buffer_.get(), fill_);
+    written_ += fill_;
     fill_ = 0;
     if (!ok) flags_ |= kFail | kBad;
     return ok;
 }
 
-void TextOutFile::append_raw(const char* data, std::size_t size) {
+// Writes every whole buffer's worth, keeping the few bytes the copy loop put
+// beyond the capacity for the next write, so that writes stay page-sized.
+void TextOutFile::flush_full() {
+    if (fill_ < capacity_) return;
+    const std::size_t whole = fill_ - fill_ % capacity_;
+    if (!(good() && file_.write_all(buffer_.get(), whole))) flags_ |= kFail | kBad;
+    written_ += whole;
+    fill_ -= whole;
+    std::memmove(buffer_.get(), buffer_.get() + whole, fill_);
+}
+
+// Sends data to the file without copying it, after what is buffered.
+void TextOutFile::write_through(const char* data, std::size_t size) {
+    if (flush() && !file_.write_all(data, size)) flags_ |= kFail | kBad;
+    written_ += size;
+}
+
+// How much of [data, data + size) can go straight to the file without the
+// system copying it to a file position out of step with its memory page,
+// which costs it far more than our own copy: 0 when none can.
+std::size_t TextOutFile::direct_size(const char* data, std::size_t size) const {
+    // Whole pages, or whole buffers when they are smaller (as in tests).
+    const std::size_t unit = std::min(kPage, capacity_);
+    const std::uint64_t at = written_ + fill_;  // the file position once the buffer is out
+    if (size < capacity_ / 2 || (reinterpret_cast<std::uintptr_t>(data) - at) % unit != 0) return 0;
+    const auto beyond = static_cast<std::size_t>((at + size) % unit);  // so that it ends on a boundary
+    if (beyond > size) return 0;
+    const std::size_t direct = size - beyond;
+    return direct >= capacity_ / 2 && direct > 0 ? direct : 0;
+}
+
+void TextOutFile::append_bytes(const char* data, std::size_t size) {
     while (size > 0 && good()) {
-        if (fill_ == 0 && size >= capacity_) {
-            // Long runs without a line break go straight to the file.
-            if (!file_.write_all(data, size)) flags_ |= kFail | kBad;
-            return;
-        }
         const std::size_t n = std::min(size, capacity_ - fill_);
-        std::memcpy(buffer_.get() + fill_, data, n);
+        textscan::copy_bytes(buffer_.get() + fill_, data, n);
         fill_ += n;
         data += n;
         size -= n;
-        if (fill_ == capacity_) flush();
+        flush_full();
+    }
+}
+
+// Writes text with each LF that needs it expanded to CR LF (keep_pairs: only
+// bare ones). Long stretches with nothing to expand go straight to the file
+// when they are in step with it (see direct_size()).
+void TextOutFile::append_expanding(std::string_view text, bool keep_pairs) {
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const char* p = begin;
+    while (p < end && good()) {
+        const bool cr_before = keep_pairs && p > begin && p[-1] == '\r';
+        const char* expand;
+        if (keep_pairs) {
+            expand = textscan::find_bare_lf(p, end, cr_before);
+        } else {
+            expand = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+            if (expand == nullptr) expand = end;
+        }
+        const auto plain = static_cast<std::size_t>(expand - p);
+        if (const std::size_t direct = direct_size(p, plain)) {
+            write_through(p, direct);
+            p += direct;
+            continue;
+        }
+        if (plain >= kPlainCopy) {
+            // Nothing to expand for a while: the library's copy is fastest.
+            append_bytes(p, plain);
+            p = expand;
+            continue;
+        }
+        char* out = buffer_.get() + fill_;
+        textscan::copy_expanding(p, end, out, buffer_.get() + capacity_, keep_pairs, cr_before);
+        fill_ = static_cast<std::size_t>(out - buffer_.get());
+        flush_full();
     }
 }
 
@@ -203,9 +274,9 @@ TextOutFile& TextOutFile::put(char ch) {
         return *this;
     }
     if (ch == '\n')
-        append_raw("\r\n", 2);
+        append_bytes("\r\n", 2);
     else
-        append_raw(&ch, 1);
+        append_bytes(&ch, 1);
     return *this;
 }
 
@@ -214,14 +285,16 @@ TextOutFile& TextOutFile::write(std::string_view text) {
         flags_ |= kFail;
         return *this;
     }
-    while (!text.empty() && good()) {
-        const auto* lf = static_cast<const char*>(std::memchr(text.data(), '\n', text.size()));
-        const std::size_t span = lf != nullptr ? static_cast<std::size_t>(lf - text.data()) : text.size();
-        append_raw(text.data(), span);
-        if (lf == nullptr) break;
-        append_raw("\r\n", 2);
-        text.remove_prefix(span + 1);
+    append_expanding(text, false);
+    return *this;
+}
+
+TextOutFile& TextOutFile::write_raw(std::string_view text) {
+    if (!good()) {
+        flags_ |= kFail;
+        return *this;
     }
+    append_expanding(text, true);
     return *this;
 }
 

@@ -10,6 +10,7 @@
 #include "rawfile.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,6 +30,11 @@ public:
 protected:
     static constexpr unsigned kEof = 1, kFail = 2, kBad = 4;
     unsigned flags_ = 0;
+};
+
+// Frees the streams' page-aligned buffers.
+struct AlignedDelete {
+    void operator()(char* p) const;
 };
 
 class TextInFile : public StreamState {
@@ -59,6 +65,12 @@ public:
     // happens to hold a 0x1A does not hide everything after it.
     void set_ctrl_z_ends_input(bool ends) { ctrl_z_ends_input_ = ends; }
 
+    // Like read_block(), but the block is raw text (see textscan.h): a CR LF
+    // pair is left as it is on disk and stands for one LF. No pair is split
+    // between two blocks. Hand it to TextOutFile::write_raw() to copy text
+    // through.
+    std::string_view read_raw_block();
+
     // True once a read from the file has failed (rather than reached its end).
     // The input ends there, like an ordinary end of file.
     bool read_error() const { return read_error_; }
@@ -72,14 +84,13 @@ private:
     bool open_with(const std::string& path, bool create_missing);
     bool refill();
     std::string_view end_of_input();
-    char* translate_crlf(char* begin, char* end);
     bool ctrl_z_ends() const { return ctrl_z_ends_input_ && !file_.is_char_device(); }
 
     RawFile file_;
     std::size_t capacity_;
-    // One byte of slack before the data, so that a CR held back from the
-    // previous block can be put back in front of the current one.
-    std::unique_ptr<char[]> buffer_;
+    // Page-aligned for the system's copies, with room before the data so that
+    // a CR held back from the previous block can be put back in front.
+    std::unique_ptr<char[], AlignedDelete> buffer_;
     std::size_t pos_ = 0;
     std::size_t fill_ = 0;
     bool held_cr_ = false;  // a CR ended the previous block; its fate depends on the next byte
@@ -98,7 +109,9 @@ public:
     TextOutFile(const TextOutFile&) = delete;
     TextOutFile& operator=(const TextOutFile&) = delete;
 
-    // Opens for writing, creating a missing file. Sets fail on error. Returns good().
+    // Opens for writing, creating a missing file. Sets fail on error; clears
+    // the state on success, so that one stream can write file after file.
+    // Returns good().
     bool open(const std::string& path, WriteMode mode);
 
     // Appends one character. If the file rejects a write, sets fail and bad;
@@ -106,6 +119,11 @@ public:
     TextOutFile& put(char ch);
     // Bulk form of put() for every character of text, in order.
     TextOutFile& write(std::string_view text);
+    // Writes raw text (as TextInFile::read_raw_block() gives it): the same
+    // bytes as write() of its characters would, i.e. a CR LF pair goes out
+    // unchanged and a bare LF as CR LF. An LF at the start of text counts as
+    // bare, so a pair must not be split between calls.
+    TextOutFile& write_raw(std::string_view text);
 
     // Flushes and closes. True only if every character reached the file and
     // the close succeeded. Clears the state when the handle closed cleanly,
@@ -113,13 +131,19 @@ public:
     bool close();
 
 private:
-    void append_raw(const char* data, std::size_t size);
+    void append_bytes(const char* data, std::size_t size);
+    void append_expanding(std::string_view text, bool keep_pairs);
+    void write_through(const char* data, std::size_t size);
+    std::size_t direct_size(const char* data, std::size_t size) const;
+    void flush_full();
     bool flush();
 
     RawFile file_;
     std::size_t capacity_;
-    std::unique_ptr<char[]> buffer_;
+    // Page-aligned, with slack after the capacity for the copy loop's overrun.
+    std::unique_ptr<char[], AlignedDelete> buffer_;
     std::size_t fill_ = 0;
+    std::uint64_t written_ = 0;  // bytes handed to the file since open()
 };
 
 }  // namespace tav

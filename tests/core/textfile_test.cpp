@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <string>
 #include <vector>
@@ -45,6 +46,22 @@ std::string read_by_block(const std::string& path, std::size_t buffer_size) {
     return out;
 }
 
+// Everything read_raw_block() delivers; checks that no CR LF pair is split
+// between two blocks.
+std::string read_by_raw_block(const std::string& path, std::size_t buffer_size) {
+    TextInFile in(buffer_size);
+    EXPECT_TRUE(in.open_existing(path));
+    std::string out;
+    bool ended_with_cr = false;
+    for (auto block = in.read_raw_block(); !block.empty(); block = in.read_raw_block()) {
+        EXPECT_FALSE(ended_with_cr && block.front() == '\n') << "a CR LF pair was split";
+        ended_with_cr = block.back() == '\r';
+        out += block;
+    }
+    EXPECT_TRUE(in.eof() && in.fail());
+    return out;
+}
+
 struct TranslationCase {
     std::string disk;
     std::string delivered;
@@ -78,6 +95,8 @@ TEST(TextInFile, TranslatesCrLfKeepsLoneCrAndStopsAtCtrlZ) {
             SCOPED_TRACE("buffer " + std::to_string(size) + ", input of " + std::to_string(c.disk.size()) + " bytes");
             EXPECT_EQ(read_by_char(path, size), c.delivered);
             EXPECT_EQ(read_by_block(path, size), c.delivered);
+            // Raw blocks keep every byte before the first Ctrl-Z.
+            EXPECT_EQ(read_by_raw_block(path, size), c.disk.substr(0, c.disk.find('\x1A')));
         }
     }
 }
@@ -241,6 +260,52 @@ TEST(TextOutFile, WritesLfAsCrLfAndEverythingElseUnchanged) {
             EXPECT_TRUE(out.close());
         }
         EXPECT_EQ(read_file(dir / "write.txt"), disk);
+    }
+}
+
+TEST(TextOutFile, WriteRawKeepsPairsAndExpandsOnlyBareLf) {
+    TempDir dir;
+    const std::string lane(70, 'w');  // long enough for the bulk loops
+    struct Case {
+        std::string raw, disk;
+    };
+    const std::vector<Case> cases = {
+        {"a\nb", "a\r\nb"},
+        {"a\r\nb", "a\r\nb"},
+        {"\n", "\r\n"},
+        {"\r", "\r"},
+        {"\r\r\n\r", "\r\r\n\r"},
+        {"\n\r\n\n\x1A\0"s, "\r\n\r\n\r\n\x1A\0"s},
+        {lane + "\n" + lane + "\r\n" + lane + "\r" + lane + "\n\n",
+         lane + "\r\n" + lane + "\r\n" + lane + "\r" + lane + "\r\n\r\n"},
+        {std::string(300, '\n'), [] {
+             std::string d;
+             for (int i = 0; i < 300; ++i) d += "\r\n";
+             return d;
+         }()},
+        {[&] {
+             std::string r;
+             for (int i = 0; i < 20; ++i) r += lane.substr(0, static_cast<std::size_t>(i)) + "\r\n";
+             return r;
+         }(),
+         [&] {
+             std::string d;
+             for (int i = 0; i < 20; ++i) d += lane.substr(0, static_cast<std::size_t>(i)) + "\r\n";
+             return d;
+         }()},
+    };
+    for (const auto& c : cases) {
+        for (std::size_t size : {2, 3, 64, 100, 512, 4096}) {
+            SCOPED_TRACE("buffer " + std::to_string(size) + ", " + std::to_string(c.raw.size()) + " bytes");
+            TextOutFile out(size);
+            ASSERT_TRUE(out.open(dir / "raw.txt", WriteMode::Truncate));
+            // Cut in two where no pair is split: after the first byte that is not a CR.
+            const std::size_t cut = c.raw.find_first_not_of('\r') + 1;
+            out.write_raw(c.raw.substr(0, std::min(cut, c.raw.size())));
+            if (cut < c.raw.size()) out.write_raw(c.raw.substr(cut));
+            EXPECT_TRUE(out.close());
+            EXPECT_EQ(read_file(dir / "raw.txt"), c.disk);
+        }
     }
 }
 

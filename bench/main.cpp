@@ -1,0 +1,76 @@
+// tavbench run [--size MIB] [--runs N] [--dir FOLDER]
+//     the whole benchmark (bench/run.sh calls this)
+// tavbench split SOURCE DEST LINES KB
+//     one split run through the same entry point as the Go button, silently
+// tavbench generate lf|crlf|long MIB PATH
+//     just one benchmark source, e.g. for a profiler
+#include "datagen.h"
+#include "driver.h"
+
+#include "messagesink.h"
+#include "split.h"
+#include "splitsettings.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace {
+
+class SilentSink : public tav::MessageSink {
+public:
+    void show(const std::string&, const std::string&) override {}
+};
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: tavbench run [--size MIB] [--runs N] [--dir FOLDER]\n"
+                 "       tavbench split SOURCE DEST LINES KB\n"
+                 "       tavbench generate lf|crlf|long MIB PATH\n");
+    return 2;
+}
+
+int split(char** argv) {
+    SilentSink sink;
+    tav::SplitRun().run(tav::SplitSettings{argv[0], argv[1], argv[3], argv[2]}, sink);
+    return 0;
+}
+
+int generate(char** argv) {
+    const std::string_view kind = argv[0];
+    tavbench::SourceKind k;
+    if (kind == "lf") k = tavbench::SourceKind::LfLines;
+    else if (kind == "crlf") k = tavbench::SourceKind::CrLfLines;
+    else if (kind == "long") k = tavbench::SourceKind::LongLines;
+    else return usage();
+    return tavbench::generate_source(argv[2], k, std::strtoull(argv[1], nullptr, 10) << 20) ? 0 : 1;
+}
+
+int run(int argc, char** argv) {
+    tavbench::BenchOptions o;
+    o.size = 1ULL << 30;
+    o.work_dir = "bench-work";
+    o.self = std::filesystem::canonical("/proc/self/exe").string();
+    for (int i = 0; i + 1 < argc; i += 2) {
+        const std::string_view flag = argv[i];
+        if (flag == "--size") o.size = std::strtoull(argv[i + 1], nullptr, 10) << 20;
+        else if (flag == "--runs") o.runs = std::atoi(argv[i + 1]);
+        else if (flag == "--dir") o.work_dir = argv[i + 1];
+        else return usage();
+    }
+    if (argc % 2 != 0 || o.size == 0 || o.runs < 1) return usage();
+    return tavbench::run_benchmark(o);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return usage();
+    const std::string_view command = argv[1];
+    if (command == "run") return run(argc - 2, argv + 2);
+    if (command == "split" && argc == 6) return split(argv + 2);
+    if (command == "generate" && argc == 5) return generate(argv + 2);
+    return usage();
+}
