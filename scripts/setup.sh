@@ -1,18 +1,23 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need (Debian 12, as root), skipping
-# packages that are already there. Extra package names may be given.
+# Installs what the build needs (Debian 12, as root), skipping packages that
+# are already there. With --tests, also what every test step needs.
 set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
   googletest libgtest-dev libgmock-dev
   libwxgtk3.2-dev
+  # a virtual display, for running the program on a headless machine
   xvfb xauth
-  xdotool
-  # fuzzing (clang + libFuzzer) and the Windows build run under Wine
-  clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine64
-  "$@"
 )
+if [[ ${1:-} == --tests ]]; then
+  packages+=(
+    # the real program driven with key presses
+    xdotool
+    # fuzzing (clang + libFuzzer) and the Windows build run under Wine
+    clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine64
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

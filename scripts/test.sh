@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh
+bash scripts/setup.sh --tests
 
 run_ctest() {
   # GUI tests need a display; xvfb-run provides one on a headless machine.
