@@ -55,6 +55,9 @@ bool CSplitApp::OnInit() {
 #ifdef __UNIX__
     SetSignalHandler(SIGINT, close_on_signal);
     SetSignalHandler(SIGTERM, close_on_signal);
+    // Under a file size limit a write must fail and be reported as one,
+    // rather than kill the program half-way through a piece.
+    std::signal(SIGXFSZ, SIG_IGN);
 #endif
     CNativeDesktop desktop;
     CSplitDlg dialog(desktop);
