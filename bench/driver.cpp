@@ -143,18 +143,20 @@ private:
         return summarise(costs);
     }
 
+    static double mib(long kib) { return static_cast<double>(kib) / 1024.0; }
+
     double mbps(double seconds) const { return seconds > 0 ? static_cast<double>(o_.size) / 1e6 / seconds : 0; }
 
     void report(const Row& r) const {
         if (r.gnu_name.empty()) {
             std::printf("   %-16s %7.3f s %8.0f MB/s  +sync %7.3f s  cpu %6.3f s  peak %6.1f MiB\n", r.name.c_str(),
-                        r.gnu.seconds, mbps(r.gnu.seconds), r.gnu.synced, r.gnu.cpu, r.gnu.peak_rss_kib / 1024.0);
+                        r.gnu.seconds, mbps(r.gnu.seconds), r.gnu.synced, r.gnu.cpu, mib(r.gnu.peak_rss_kib));
         } else {
             std::printf("   %-16s ours %6.3f s %5.0f MB/s +sync %6.3f s cpu %6.3f s peak %4.1f MiB | %-16s %6.3f s"
                         " +sync %6.3f s cpu %6.3f s peak %4.1f MiB | ours/GNU %.2f ours/cp %.2f check %s\n",
                         r.name.c_str(), r.ours.seconds, mbps(r.ours.seconds), r.ours.synced, r.ours.cpu,
-                        r.ours.peak_rss_kib / 1024.0, r.gnu_name.c_str(), r.gnu.seconds, r.gnu.synced, r.gnu.cpu,
-                        r.gnu.peak_rss_kib / 1024.0, r.ours.seconds / r.gnu.seconds, r.ours.seconds / r.cp_seconds,
+                        mib(r.ours.peak_rss_kib), r.gnu_name.c_str(), r.gnu.seconds, r.gnu.synced, r.gnu.cpu,
+                        mib(r.gnu.peak_rss_kib), r.ours.seconds / r.gnu.seconds, r.ours.seconds / r.cp_seconds,
                         r.checked ? "ok" : "FAILED");
         }
         std::fflush(stdout);
@@ -170,14 +172,14 @@ private:
             if (r.gnu_name.empty()) {
                 std::printf("| %s | %s | | | | | | %s | %.3f | %.3f | %.3f | %.1f | | | |\n", r.source.c_str(),
                             r.name.c_str(), r.name.c_str(), r.gnu.seconds, r.gnu.synced, r.gnu.cpu,
-                            r.gnu.peak_rss_kib / 1024.0);
+                            mib(r.gnu.peak_rss_kib));
                 continue;
             }
             std::printf("| %s | %s | %.3f | %.0f | %.3f | %.3f | %.1f | %s | %.3f | %.3f | %.3f | %.1f | %.2f | %.2f "
                         "| %s |\n",
                         r.source.c_str(), r.name.c_str(), r.ours.seconds, mbps(r.ours.seconds), r.ours.synced,
-                        r.ours.cpu, r.ours.peak_rss_kib / 1024.0, r.gnu_name.c_str(), r.gnu.seconds, r.gnu.synced,
-                        r.gnu.cpu, r.gnu.peak_rss_kib / 1024.0, r.ours.seconds / r.gnu.seconds,
+                        r.ours.cpu, mib(r.ours.peak_rss_kib), r.gnu_name.c_str(), r.gnu.seconds, r.gnu.synced,
+                        r.gnu.cpu, mib(r.gnu.peak_rss_kib), r.ours.seconds / r.gnu.seconds,
                         r.ours.seconds / r.cp_seconds, r.checked ? "ok" : "FAILED");
         }
     }

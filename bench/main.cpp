@@ -7,9 +7,9 @@
 #include "datagen.h"
 #include "driver.h"
 
-#include "messagesink.h"
-#include "split.h"
-#include "splitsettings.h"
+#include "tav/messagesink.h"
+#include "tav/split.h"
+#include "tav/splitsettings.h"
 
 #include <cstdio>
 #include <cstdlib>

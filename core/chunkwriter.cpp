@@ -1,6 +1,6 @@
 #include "chunkwriter.h"
 
-#include "messagesink.h"
+#include "tav/messagesink.h"
 
 #include <utility>
 

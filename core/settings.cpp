@@ -1,7 +1,7 @@
-#include "settings.h"
+#include "tav/settings.h"
 
-#include "messagesink.h"
-#include "splitsettings.h"
+#include "tav/messagesink.h"
+#include "tav/splitsettings.h"
 #include "textfile.h"
 
 #include <string_view>

@@ -1,9 +1,9 @@
-#include "split.h"
+#include "tav/split.h"
 
 #include "chunkwriter.h"
 #include "decimal.h"
-#include "messagesink.h"
-#include "splitsettings.h"
+#include "tav/messagesink.h"
+#include "tav/splitsettings.h"
 #include "textscan.h"
 
 #include <cstring>

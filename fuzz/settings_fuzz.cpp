@@ -4,9 +4,9 @@
 #include "scratch.h"
 #include "textmodel.h"
 
-#include "messagesink.h"
-#include "settings.h"
-#include "splitsettings.h"
+#include "tav/messagesink.h"
+#include "tav/settings.h"
+#include "tav/splitsettings.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

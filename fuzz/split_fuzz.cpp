@@ -6,9 +6,9 @@
 #include "scratch.h"
 #include "textmodel.h"
 
-#include "messagesink.h"
-#include "split.h"
-#include "splitsettings.h"
+#include "tav/messagesink.h"
+#include "tav/split.h"
+#include "tav/splitsettings.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

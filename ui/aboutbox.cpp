@@ -4,6 +4,7 @@
 #include "dialogfont.h"
 #include "dialogunits.h"
 #include "resource.h"
+#include "version.h"
 
 #include <wx/button.h>
 #include <wx/icon.h>
@@ -15,7 +16,7 @@ CAboutBox::CAboutBox(wxWindow* parent)
     : wxDialog(parent, res::IDD_ABOUTBOX, "About Tavendrillox", wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
     SetFont(dialog_font());
-    const wxString name = "Tavendrillox Version 1.0";
+    const wxString name = "Tavendrillox Version " TAV_VERSION_SHORT;
     CDialogUnits units(*this);
     units.Fit(name, 119);
 

@@ -2,7 +2,7 @@
 // given text and caption, one OK button and no icon.
 #pragma once
 
-#include "messagesink.h"
+#include "tav/messagesink.h"
 
 class wxWindow;
 

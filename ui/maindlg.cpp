@@ -12,9 +12,9 @@
 #include "stringtable.h"
 #include "text.h"
 
-#include "settings.h"
-#include "split.h"
-#include "splitsettings.h"
+#include "tav/settings.h"
+#include "tav/split.h"
+#include "tav/splitsettings.h"
 
 #include <wx/app.h>
 #include <wx/button.h>

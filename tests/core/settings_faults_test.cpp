@@ -1,9 +1,9 @@
 // The settings file against a hostile machine: no permission to read or
 // write it, megabytes of garbage, NUL bytes, a full disk, a FIFO. Loading
 // never fails loudly and never changes the file; saving says when it failed.
-#include "settings.h"
+#include "tav/settings.h"
 
-#include "splitsettings.h"
+#include "tav/splitsettings.h"
 #include "support/files.h"
 #include "support/recordingsink.h"
 
@@ -195,7 +195,7 @@ TEST(SettingsFaults, AFullFileSystemDuringTheSaveIsReported) {
     {
         std::ofstream filler(folder + "/filler", std::ios::binary);
         const std::string block(4096, 'f');
-        while (filler.write(block.data(), block.size())) {
+        while (filler.write(block.data(), static_cast<std::streamsize>(block.size()))) {
         }
     }
     RecordingSink sink;

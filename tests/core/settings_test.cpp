@@ -1,6 +1,6 @@
-#include "settings.h"
+#include "tav/settings.h"
 
-#include "splitsettings.h"
+#include "tav/splitsettings.h"
 #include "support/files.h"
 #include "support/recordingsink.h"
 

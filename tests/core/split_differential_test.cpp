@@ -3,11 +3,11 @@
 // the pieces must match byte for byte and the messages one for one.
 // TAV_DIFF_ITERATIONS=N runs N random cases instead of the default 150
 // (bench/run.sh uses it for a long run).
-#include "split.h"
+#include "tav/split.h"
 
 #include "chunkwriter.h"
 #include "decimal.h"
-#include "splitsettings.h"
+#include "tav/splitsettings.h"
 #include "support/files.h"
 #include "support/recordingsink.h"
 #include "textfile.h"

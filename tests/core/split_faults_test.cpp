@@ -1,10 +1,10 @@
 // Split runs against a hostile machine: full disks, destinations that go
 // away or stop being writable half-way, odd sources and odd paths. Each test
 // checks what the user is told and that nothing already written was lost.
-#include "split.h"
+#include "tav/split.h"
 
 #include "chunkwriter.h"
-#include "splitsettings.h"
+#include "tav/splitsettings.h"
 #include "support/files.h"
 #include "support/recordingsink.h"
 

@@ -1,7 +1,7 @@
-#include "split.h"
+#include "tav/split.h"
 
 #include "chunkwriter.h"
-#include "splitsettings.h"
+#include "tav/splitsettings.h"
 #include "support/files.h"
 #include "support/recordingsink.h"
 
@@ -138,7 +138,7 @@ TEST_F(SplitRunTest, SizeCutsCountEachCrLfAsOneCharacter) {
         for (int i = 0; i < count; ++i) s += "abc\r\n";
         return s;
     };
-    for (std::size_t buffer : {512, 4096, 128 * 1024}) {
+    for (const std::size_t buffer : {512u, 4096u, 128u * 1024u}) {
         split(source, "", "1", buffer);
         const auto got = pieces();
         EXPECT_EQ(got, (std::vector<std::string>{lines(256), lines(256), lines(88)}));

@@ -91,7 +91,7 @@ TEST(TextInFile, TranslatesCrLfKeepsLoneCrAndStopsAtCtrlZ) {
     // Buffers of every small size put each byte of each case on a boundary.
     for (const auto& c : kTranslationCases) {
         write_file(path, c.disk);
-        for (std::size_t size : {1, 2, 3, 4, 5, 512}) {
+        for (const std::size_t size : {1u, 2u, 3u, 4u, 5u, 512u}) {
             SCOPED_TRACE("buffer " + std::to_string(size) + ", input of " + std::to_string(c.disk.size()) + " bytes");
             EXPECT_EQ(read_by_char(path, size), c.delivered);
             EXPECT_EQ(read_by_block(path, size), c.delivered);
@@ -148,7 +148,7 @@ TEST(TextInFile, CtrlZCanBeMadeOrdinaryData) {
     const std::string path = dir / "in.txt";
     write_file(path, "a\x1A\r\nb\r\x1A\x1A\n");
     const std::string expected = "a\x1A\nb\r\x1A\x1A\n";
-    for (std::size_t size : {1, 2, 3, 512}) {
+    for (const std::size_t size : {1u, 2u, 3u, 512u}) {
         SCOPED_TRACE("buffer " + std::to_string(size));
         TextInFile by_char(size);
         by_char.set_ctrl_z_ends_input(false);
@@ -244,7 +244,7 @@ TEST(TextOutFile, WritesLfAsCrLfAndEverythingElseUnchanged) {
     TempDir dir;
     const std::string text = "A\nB\r\x1A\0\n\n"s;
     const std::string disk = "A\r\nB\r\x1A\0\r\n\r\n"s;
-    for (std::size_t size : {2, 3, 4, 512}) {
+    for (const std::size_t size : {2u, 3u, 4u, 512u}) {
         SCOPED_TRACE("buffer " + std::to_string(size));
         {
             TextOutFile out(size);
@@ -295,7 +295,7 @@ TEST(TextOutFile, WriteRawKeepsPairsAndExpandsOnlyBareLf) {
          }()},
     };
     for (const auto& c : cases) {
-        for (std::size_t size : {2, 3, 64, 100, 512, 4096}) {
+        for (const std::size_t size : {2u, 3u, 64u, 100u, 512u, 4096u}) {
             SCOPED_TRACE("buffer " + std::to_string(size) + ", " + std::to_string(c.raw.size()) + " bytes");
             TextOutFile out(size);
             ASSERT_TRUE(out.open(dir / "raw.txt", WriteMode::Truncate));

@@ -1,7 +1,7 @@
 // A MessageSink that remembers every message, in order.
 #pragma once
 
-#include "messagesink.h"
+#include "tav/messagesink.h"
 
 #include <functional>
 #include <ostream>

@@ -32,7 +32,7 @@ std::string encode(const std::vector<Message>& messages) {
 bool take(const std::string& in, std::size_t& pos, std::string& field) {
     if (in.size() - pos < 4) return false;
     std::size_t n = 0;
-    for (int i = 0; i < 4; ++i) n |= static_cast<std::size_t>(static_cast<unsigned char>(in[pos + i])) << (8 * i);
+    for (std::size_t i = 0; i < 4; ++i) n |= static_cast<std::size_t>(static_cast<unsigned char>(in[pos + i])) << (8 * i);
     pos += 4;
     if (in.size() - pos < n) return false;
     field = in.substr(pos, n);

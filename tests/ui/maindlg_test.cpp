@@ -7,8 +7,8 @@
 #include "support/files.h"
 #include "text.h"
 
-#include "messagesink.h"
-#include "splitsettings.h"
+#include "tav/messagesink.h"
+#include "tav/splitsettings.h"
 
 #include <wx/app.h>
 #include <wx/button.h>

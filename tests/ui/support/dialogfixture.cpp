@@ -1,7 +1,7 @@
 #include "support/dialogfixture.h"
 
 #include "resource.h"
-#include "settings.h"
+#include "tav/settings.h"
 #include "text.h"
 
 #include <wx/button.h>

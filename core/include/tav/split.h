@@ -2,8 +2,6 @@
 // pieces in the destination folder, streaming each piece to disk as it is read.
 #pragma once
 
-#include "textfile.h"
-
 #include <cstddef>
 #include <cstdint>
 
@@ -14,8 +12,11 @@ struct SplitSettings;
 
 class SplitRun {
 public:
-    // buffer_size: bytes per read from the source and per write to a piece.
-    explicit SplitRun(std::size_t buffer_size = TextInFile::kDefaultBufferSize)
+    // Bytes per read from the source and per write to a piece: large enough
+    // that system calls cost little, small enough to stay in the cache.
+    static constexpr std::size_t kDefaultBufferSize = 128 * 1024;
+
+    explicit SplitRun(std::size_t buffer_size = kDefaultBufferSize)
         : buffer_size_(buffer_size) {}
 
     // Performs one complete run; everything the user learns goes to sink.
