@@ -28,20 +28,30 @@ ChunkWriter::ChunkWriter(std::string dest, std::optional<FileId> source, Message
 
 ChunkWriter::~ChunkWriter() = default;
 
+// Cutting the source would lose it before it is read, and cutting an earlier
+// piece would lose that piece.
+bool ChunkWriter::may_write(const FileId& id) const { return id != *source_ && !written_.contains(id); }
+
 void ChunkWriter::begin(std::int32_t number) {
+    writing_ = false;
     const std::string path = piece_path(dest_, number);
     sink_.show(path, "Outfile");
-    // Opening the source for writing would truncate it before it is read.
-    if (source_ && identify(path) == source_) {
+    if (!source_) {
+        // Not even opened: that alone could create a file.
         sink_.show(kWriteError, kWriteErrorCaption);
         return;
     }
-    writing_ = piece_.open(path, WriteMode::Truncate);
-    if (!writing_) sink_.show(kWriteError, kWriteErrorCaption);
-}
-
-void ChunkWriter::write(std::string_view text) {
-    if (writing_) piece_.write(text);
+    // The check looks at the file actually opened, so a name that is changed
+    // into a link between a look and the open cannot slip past it.
+    FileId opened;
+    writing_ = piece_.open(path, WriteMode::Truncate, [&](const FileId& id) {
+        opened = id;
+        return may_write(id);
+    });
+    if (writing_)
+        written_.insert(opened);
+    else
+        sink_.show(kWriteError, kWriteErrorCaption);
 }
 
 void ChunkWriter::write_raw(std::string_view text) {

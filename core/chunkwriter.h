@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 namespace tav {
 
@@ -20,29 +21,40 @@ std::string piece_path(const std::string& dest, std::int32_t number);
 class ChunkWriter {
 public:
     // source: identity of the file being split, which is never written to.
-    ChunkWriter(std::string dest, std::optional<FileId> source, MessageSink& sink,
-                std::size_t buffer_size = TextOutFile::kDefaultBufferSize);
+    // Without it no piece can be told apart from the source, so none is written.
+    ChunkWriter(std::string dest, std::optional<FileId> source, MessageSink& sink, std::size_t buffer_size);
     ~ChunkWriter();
     ChunkWriter(const ChunkWriter&) = delete;
     ChunkWriter& operator=(const ChunkWriter&) = delete;
 
-    // Starts piece `number`: shows its path, then creates it empty. If it is the
-    // source itself or cannot be opened, says so and drops the whole piece.
+    // Starts piece `number`: shows its path, then opens it and cuts it to zero
+    // length. A piece whose name leads to the source or to a piece written
+    // earlier in this run (through a link, say), or that cannot be opened, is
+    // reported and dropped whole; nothing is cut.
     void begin(std::int32_t number);
-    // Appends characters to the current piece (nothing if it was dropped).
-    void write(std::string_view text);
-    // The same for raw text, as TextInFile::read_raw_block() gives it.
+    // Appends raw text, as TextInFile::read_raw_block() gives it, to the
+    // current piece (nothing if it was dropped).
     void write_raw(std::string_view text);
     // Ends the current piece; a piece that could not be written whole is reported once.
     void finish();
 
 private:
+    struct IdHash {
+        std::size_t operator()(const FileId& id) const noexcept {
+            return std::hash<std::uint64_t>()(id.index * 0x9E3779B97F4A7C15u ^ id.device);
+        }
+    };
+
+    bool may_write(const FileId& id) const;
+
     std::string dest_;
     std::optional<FileId> source_;
     MessageSink& sink_;
     // One stream for every piece, so that its buffer is allocated once.
     TextOutFile piece_;
     bool writing_ = false;  // piece_ is open on the current piece
+    // Every file written in this run; one entry per piece.
+    std::unordered_set<FileId, IdHash> written_;
 };
 
 }  // namespace tav

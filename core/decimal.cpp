@@ -1,14 +1,8 @@
 #include "decimal.h"
 
+#include "whitespace.h"
+
 namespace tav {
-
-namespace {
-
-bool is_space(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-}  // namespace
 
 std::int32_t decimal_value(std::string_view text) {
     std::size_t i = 0;

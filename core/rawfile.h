@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -26,10 +27,33 @@ struct FileId {
 // Identity of whatever `path` names (links followed); nothing if it does not exist.
 std::optional<FileId> identify(const std::string& path);
 
+// What a careful rewrite needs to know of an existing file (links followed).
+struct FileFacts {
+    bool regular = false;    // a plain file, not a folder, FIFO or device
+    std::uint64_t names = 1;  // hard links to it
+};
+std::optional<FileFacts> facts_of(const std::string& path);
+
+// Where a chain of symbolic links starting at `path` ends (the end need not
+// exist): `path` itself when it is no link, as on systems without such links.
+// Nothing if a link cannot be read or the chain loops.
+std::optional<std::string> follow_links(const std::string& path);
+
+// Renames `from` over `to` in one step and makes the change durable; false,
+// with both files as they were, on any error.
+bool replace_file(const std::string& from, const std::string& to);
+
+// Deletes a file; false if it could not.
+bool remove_file(const std::string& path);
+
 enum class WriteMode {
     Truncate,  // create, or cut an existing file to zero length
     AtEnd,     // create, or keep the content and write after it
 };
+
+// Decides, from its identity, whether a file that has just been opened for
+// writing may be written (and, in Truncate mode, cut).
+using WriteCheck = std::function<bool(const FileId&)>;
 
 // Move-only owner of an open file handle. Other processes may read and write
 // the file meanwhile; on Windows they may not delete or rename it.
@@ -48,7 +72,15 @@ public:
     static RawFile open_read(const std::string& path, bool create_missing);
     // Opens for writing only, creating a missing file. On failure the result is
     // not open. Never waits for a reader: a FIFO nobody reads fails to open.
-    static RawFile open_write(const std::string& path, WriteMode mode);
+    // With a check, the file actually opened is shown to it before anything
+    // is changed; a file it refuses, or whose identity cannot be read, is
+    // closed untouched and the result is not open. The length is cut through
+    // the open handle, so only the file that was checked can be cut.
+    static RawFile open_write(const std::string& path, WriteMode mode, const WriteCheck& check = {});
+    // Creates `path`, which must not exist yet, empty and for writing, with the
+    // permissions (and, where allowed, the owner) of the file at `like` if there
+    // is one. On failure, an existing `path` among others, the result is not open.
+    static RawFile create_new(const std::string& path, const std::string& like);
 
     bool is_open() const { return handle_ != kNoHandle; }
     bool is_char_device() const { return char_device_; }
@@ -58,6 +90,8 @@ public:
     std::ptrdiff_t read(char* data, std::size_t size);
     // Writes all `size` bytes, retrying short writes; false on any error.
     bool write_all(const char* data, std::size_t size);
+    // Waits until everything written has reached the disk; false on error.
+    bool sync();
     // Closes the handle; false if the system reports an error (data may be lost).
     bool close();
 
@@ -68,6 +102,7 @@ private:
 
     Handle handle_ = kNoHandle;
     bool char_device_ = false;
+    bool regular_ = false;  // has a length to cut
 };
 
 }  // namespace tav

@@ -28,31 +28,61 @@ HANDLE open_handle(const std::string& path, DWORD access, DWORD disposition) {
     return ::CreateFileA(path.c_str(), access, kShare, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+// Opens whatever `path` names just to look at it: no access rights are needed
+// for that, the backup flag lets it open folders too, and sharing everything
+// keeps it from disturbing anyone.
+HANDLE open_to_look(const std::string& path) {
+    return ::CreateFileA(path.c_str(), 0, kShare | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
 }  // namespace
 
 std::optional<FileId> identify(const std::string& path) {
-    // No access rights are needed to learn who a file is; the backup flag lets
-    // this open folders too. Sharing everything keeps it from disturbing anyone.
-    const HANDLE h = ::CreateFileA(path.c_str(), 0, kShare | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE h = open_to_look(path);
     if (h == INVALID_HANDLE_VALUE) return std::nullopt;
     const auto id = id_of(h);
     ::CloseHandle(h);
     return id;
 }
 
+std::optional<FileFacts> facts_of(const std::string& path) {
+    const HANDLE h = open_to_look(path);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = ::GetFileInformationByHandle(h, &info) != 0;
+    const bool disk = ::GetFileType(h) == FILE_TYPE_DISK;
+    ::CloseHandle(h);
+    if (!known) return std::nullopt;
+    return FileFacts{disk && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0, info.nNumberOfLinks};
+}
+
+// Symbolic links need privileges to make on Windows and are rarely met; a
+// rename over one replaces the link itself, which the check for several
+// names (links) does not cover. They are left as they are.
+std::optional<std::string> follow_links(const std::string& path) { return path; }
+
+bool replace_file(const std::string& from, const std::string& to) {
+    return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool remove_file(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }
+
 RawFile::RawFile(Handle handle) : handle_(handle) {
-    char_device_ = ::GetFileType(as_handle(handle_)) == FILE_TYPE_CHAR;
+    const DWORD type = ::GetFileType(as_handle(handle_));
+    char_device_ = type == FILE_TYPE_CHAR;
+    regular_ = type == FILE_TYPE_DISK;
 }
 
 RawFile::RawFile(RawFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNoHandle)), char_device_(other.char_device_) {}
+    : handle_(std::exchange(other.handle_, kNoHandle)), char_device_(other.char_device_), regular_(other.regular_) {}
 
 RawFile& RawFile::operator=(RawFile&& other) noexcept {
     if (this != &other) {
         if (is_open()) ::CloseHandle(as_handle(handle_));
         handle_ = std::exchange(other.handle_, kNoHandle);
         char_device_ = other.char_device_;
+        regular_ = other.regular_;
     }
     return *this;
 }
@@ -66,19 +96,34 @@ RawFile RawFile::open_read(const std::string& path, bool create_missing) {
     return h == INVALID_HANDLE_VALUE ? RawFile() : RawFile(from_handle(h));
 }
 
-RawFile RawFile::open_write(const std::string& path, WriteMode mode) {
+RawFile RawFile::open_write(const std::string& path, WriteMode mode, const WriteCheck& check) {
     // OPEN_ALWAYS then cutting or seeking, rather than CREATE_ALWAYS, so that an
-    // existing file keeps its identity and attributes, as O_TRUNC does.
+    // existing file keeps its identity and attributes, and is cut only once
+    // the check has seen it.
     const HANDLE h = open_handle(path, GENERIC_WRITE, OPEN_ALWAYS);
     if (h == INVALID_HANDLE_VALUE) return RawFile();
     RawFile file(from_handle(h));
-    if (!file.char_device_) {
+    if (check) {
+        const auto id = file.id();
+        if (!id || !check(*id)) return RawFile();
+    }
+    if (file.regular_) {
         const bool placed = mode == WriteMode::Truncate
                                 ? ::SetEndOfFile(h) != 0
                                 : ::SetFilePointerEx(h, LARGE_INTEGER{}, nullptr, FILE_END) != 0;
         if (!placed) return RawFile();
     }
     return file;
+}
+
+RawFile RawFile::create_new(const std::string& path, const std::string& like) {
+    // Hidden and similar marks carry over; read-only would stop the rename.
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD old = ::GetFileAttributesA(like.c_str());
+    const DWORD attributes = old == INVALID_FILE_ATTRIBUTES ? 0 : old & kKept;
+    const HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, kShare, nullptr, CREATE_NEW,
+                                   attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr);
+    return h == INVALID_HANDLE_VALUE ? RawFile() : RawFile(from_handle(h));
 }
 
 std::optional<FileId> RawFile::id() const {
@@ -108,6 +153,8 @@ bool RawFile::write_all(const char* data, std::size_t size) {
     }
     return true;
 }
+
+bool RawFile::sync() { return is_open() && ::FlushFileBuffers(as_handle(handle_)) != 0; }
 
 bool RawFile::close() {
     if (!is_open()) return false;

@@ -1,18 +1,16 @@
 #include "tav/settings.h"
 
+#include "safesave.h"
 #include "tav/messagesink.h"
 #include "tav/splitsettings.h"
 #include "textfile.h"
+#include "whitespace.h"
 
 #include <string_view>
 
 namespace tav {
 
 namespace {
-
-bool is_space(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 // Applies one line, without its LF. Trailing white space is dropped, leading
 // white space is kept; the key is everything before the first '=' and the
@@ -56,14 +54,9 @@ void SettingsFile::load(SplitSettings& settings) const {
 }
 
 void SettingsFile::save(const SplitSettings& settings, MessageSink& sink) const {
-    TextOutFile out(512);
-    if (out.open(path_, WriteMode::Truncate)) {
-        const std::string text = "CREATOR=TAVENDRILLOX 1.0\nSOURCE=" + settings.source + "\nDEST=" + settings.dest +
-                                 "\nKB=" + settings.kb + "\nLINES=" + settings.lines + "\n\n";
-        for (const char ch : text) out.put(ch);
-        if (out.close()) return;
-    }
-    sink.show("Save to File", "Error Writing File");
+    const std::string text = "CREATOR=TAVENDRILLOX 1.0\nSOURCE=" + settings.source + "\nDEST=" + settings.dest +
+                             "\nKB=" + settings.kb + "\nLINES=" + settings.lines + "\n\n";
+    if (!save_text_file(path_, text)) sink.show("Save to File", "Error Writing File");
 }
 
 }  // namespace tav

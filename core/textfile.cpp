@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace tav {
 
@@ -170,14 +171,22 @@ TextOutFile::~TextOutFile() {
     }
 }
 
-bool TextOutFile::open(const std::string& path, WriteMode mode) {
+bool TextOutFile::open(const std::string& path, WriteMode mode, const WriteCheck& check) {
+    if (file_.is_open()) {
+        flags_ |= kFail;
+        return false;
+    }
+    return open(RawFile::open_write(path, mode, check));
+}
+
+bool TextOutFile::open(RawFile file) {
     if (file_.is_open()) {
         flags_ |= kFail;
         return false;
     }
     fill_ = 0;
     written_ = 0;
-    file_ = RawFile::open_write(path, mode);
+    file_ = std::move(file);
     flags_ = file_.is_open() ? 0 : kFail;
     return good();
 }
@@ -296,6 +305,11 @@ TextOutFile& TextOutFile::write_raw(std::string_view text) {
     }
     append_expanding(text, true);
     return *this;
+}
+
+bool TextOutFile::sync() {
+    if (!(flush() && good() && file_.sync())) flags_ |= kFail | kBad;
+    return good();
 }
 
 bool TextOutFile::close() {

@@ -111,8 +111,11 @@ public:
 
     // Opens for writing, creating a missing file. Sets fail on error; clears
     // the state on success, so that one stream can write file after file.
-    // Returns good().
-    bool open(const std::string& path, WriteMode mode);
+    // A check sees the file actually opened before it is changed (see
+    // RawFile::open_write); a refused file counts as an error. Returns good().
+    bool open(const std::string& path, WriteMode mode, const WriteCheck& check = {});
+    // The same for a file that is already open for writing.
+    bool open(RawFile file);
 
     // Appends one character. If the file rejects a write, sets fail and bad;
     // on a stream that already has a flag set, writes nothing and sets fail.
@@ -124,6 +127,10 @@ public:
     // unchanged and a bare LF as CR LF. An LF at the start of text counts as
     // bare, so a pair must not be split between calls.
     TextOutFile& write_raw(std::string_view text);
+
+    // Flushes, then waits until the file's content is on the disk. True only
+    // if every character got there.
+    bool sync();
 
     // Flushes and closes. True only if every character reached the file and
     // the close succeeded. Clears the state when the handle closed cleanly,

@@ -28,11 +28,12 @@ TEST(PiecePath, JoinsDestNumberAndExtension) {
 TEST(ChunkWriter, WritesTranslatedPiecesAndReplacesOldContent) {
     TempDir dir;
     tavtest::write_file(dir / "tavendrillox1.txt", "old content that is longer");
+    tavtest::write_file(dir / "source.txt", "");
     RecordingSink sink;
-    tav::ChunkWriter writer(dir.path(), std::nullopt, sink);
+    tav::ChunkWriter writer(dir.path(), tav::identify(dir / "source.txt"), sink, 512);
     writer.begin(1);
-    writer.write("a\nb");
-    writer.write("\n");
+    writer.write_raw("a\nb");
+    writer.write_raw("\r\n");
     writer.finish();
     writer.begin(2);
     writer.finish();
@@ -44,12 +45,23 @@ TEST(ChunkWriter, WritesTranslatedPiecesAndReplacesOldContent) {
 
 TEST(ChunkWriter, ADroppedPieceIsReportedOnceAndSwallowsItsText) {
     TempDir dir;
-    RecordingSink sink;
-    tav::ChunkWriter writer(dir / "missing", std::nullopt, sink);
-    writer.begin(1);
-    writer.write("lost");
-    writer.finish();
-    EXPECT_EQ(sink.messages, (std::vector<Message>{{dir / "missing" + tav::kPathSeparator + "tavendrillox1.txt", "Outfile"},
-                                                  {"Could not write to log file", "Error Log"}}));
+    tavtest::write_file(dir / "source.txt", "");
+    const auto source = tav::identify(dir / "source.txt");
+    struct Case {
+        std::string dest;
+        std::optional<tav::FileId> source;
+    };
+    // A folder that is not there; a source whose identity is unknown, so that
+    // no piece could be told apart from it.
+    for (const Case& c : {Case{dir / "missing", source}, Case{dir.path(), std::nullopt}}) {
+        RecordingSink sink;
+        tav::ChunkWriter writer(c.dest, c.source, sink, 512);
+        writer.begin(1);
+        writer.write_raw("lost");
+        writer.finish();
+        EXPECT_EQ(sink.messages, (std::vector<Message>{{tav::piece_path(c.dest, 1), "Outfile"},
+                                                      {"Could not write to log file", "Error Log"}}));
+    }
     EXPECT_FALSE(tavtest::exists(dir / "missing"));
+    EXPECT_EQ(tavtest::count_entries(dir.path()), 1);
 }

@@ -14,13 +14,12 @@
 #include <vector>
 
 #ifndef _WIN32
+#include "support/filesizelimit.h"
 #include "support/smalldisk.h"
 #include "support/unprivileged.h"
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -167,22 +166,52 @@ TEST(SettingsFaults, AReadOnlyFolderWithoutTheFileGetsNoFileAndOnlyTheSaveCompla
     EXPECT_EQ(tavtest::count_entries(folder), 0);
 }
 
-TEST(SettingsFaults, AFileSizeLimitDuringTheSaveIsReported) {
+TEST(SettingsFaults, ASaveCutShortByAFileSizeLimitIsReportedAndKeepsTheOldFile) {
     TempDir dir;
     const std::string path = dir / "tavendrillox.ini";
-    struct rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto* old_handler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 16;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::string old = tavtest::settings_text("old.txt", "out", "", "3");
+    write_file(path, old);
+    ::chmod(path.c_str(), 0640);
     RecordingSink sink;
-    SettingsFile(path).save(kValues, sink);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, old_handler);
+    {
+        const tavtest::FileSizeLimit limit(16);
+        ASSERT_TRUE(limit.active());
+        SettingsFile(path).save(kValues, sink);
+    }
     EXPECT_EQ(sink.messages, std::vector<Message>{kSaveError});
-    // Only what fitted is there; the values themselves are still in the dialog.
-    EXPECT_EQ(read_file(path), "CREATOR=TAVENDRI");
+    EXPECT_EQ(read_file(path), old);
+    EXPECT_EQ(tavtest::count_entries(dir.path()), 1);  // no half-written file left beside it
+    // Saved again with room, the file keeps its permissions.
+    RecordingSink again;
+    SettingsFile(path).save(kValues, again);
+    EXPECT_TRUE(again.messages.empty());
+    EXPECT_EQ(load_from(path), kValues);
+    EXPECT_EQ(mode_of(path), 0640u);
+}
+
+TEST(SettingsFaults, ALinkedSettingsFileStaysLinkedAndGetsTheNewText) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "real");
+    const std::string target = dir / "real/settings.ini", hard = dir / "real/second-name.ini";
+    write_file(target, "SOURCE=old\n");
+    ASSERT_EQ(::symlink("real/settings.ini", (dir / "tavendrillox.ini").c_str()), 0);
+    ASSERT_EQ(::link(target.c_str(), hard.c_str()), 0);
+    RecordingSink sink;
+    SettingsFile(dir / "tavendrillox.ini").save(kValues, sink);
+    EXPECT_TRUE(sink.messages.empty());
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "tavendrillox.ini"));
+    // Both names of the file see the new text; nothing else is left behind.
+    EXPECT_EQ(load_from(dir / "tavendrillox.ini"), kValues);
+    EXPECT_EQ(read_file(hard), read_file(target));
+    EXPECT_EQ(tavtest::count_entries(dir / "real"), 2);
+
+    // With one name, the new file takes the target's place beside it.
+    std::filesystem::remove(hard);
+    SettingsFile(dir / "tavendrillox.ini").save({"new", "", "", "9"}, sink);
+    EXPECT_TRUE(sink.messages.empty());
+    EXPECT_EQ(load_from(target), (SplitSettings{"new", "", "", "9"}));
+    EXPECT_EQ(tavtest::count_entries(dir / "real"), 1);
+    EXPECT_EQ(tavtest::count_entries(dir.path()), 2);
 }
 
 TEST(SettingsFaults, AFullFileSystemDuringTheSaveIsReported) {

@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <string>
 #include <vector>
 #ifndef _WIN32
-#include <sys/resource.h>
+#include "support/filesizelimit.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -335,6 +335,18 @@ TEST(TextOutFile, AtEndAppendsAndTruncateReplaces) {
     EXPECT_TRUE(truncate.close());
     EXPECT_EQ(read_file(dir / "a.txt"), "xyz");
     EXPECT_EQ(read_file(dir / "t.txt"), "z");
+
+    // A check sees the file actually opened before anything is cut; a file it
+    // refuses stays whole and the stream fails.
+    std::optional<tav::FileId> seen;
+    TextOutFile refused;
+    EXPECT_FALSE(refused.open(dir / "a.txt", WriteMode::Truncate, [&](const tav::FileId& id) {
+        seen = id;
+        return false;
+    }));
+    EXPECT_TRUE(refused.fail());
+    EXPECT_EQ(seen, tav::identify(dir / "a.txt"));
+    EXPECT_EQ(read_file(dir / "a.txt"), "xyz");
 }
 
 TEST(TextOutFile, OpenFailsWhereNothingCanBeCreated) {
@@ -404,18 +416,15 @@ TEST(TextOutFile, AFileSizeLimitIsAWriteFailure) {
     GTEST_SKIP() << "POSIX only: RLIMIT_FSIZE";
 #else
     TempDir dir;
-    struct rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto* old_handler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    TextOutFile out(256);
-    bool opened = out.open(dir / "big.txt", WriteMode::Truncate);
-    out.write(std::string(2000, 'a'));
-    const bool closed = out.close();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, old_handler);
+    bool opened = false, closed = false;
+    {
+        const tavtest::FileSizeLimit limit(1000);
+        ASSERT_TRUE(limit.active());
+        TextOutFile out(256);
+        opened = out.open(dir / "big.txt", WriteMode::Truncate);
+        out.write(std::string(2000, 'a'));
+        closed = out.close();
+    }
     EXPECT_TRUE(opened);
     EXPECT_FALSE(closed);
     EXPECT_EQ(read_file(dir / "big.txt"), std::string(1000, 'a'));

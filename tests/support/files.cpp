@@ -56,6 +56,12 @@ std::optional<std::string> read_file(const std::string& path) {
     return content.str();
 }
 
+std::string settings_text(const std::string& source, const std::string& dest, const std::string& kb,
+                          const std::string& lines) {
+    return "CREATOR=TAVENDRILLOX 1.0\r\nSOURCE=" + source + "\r\nDEST=" + dest + "\r\nKB=" + kb + "\r\nLINES=" +
+           lines + "\r\n\r\n";
+}
+
 bool exists(const std::string& path) {
     std::error_code ec;
     return fs::exists(fs::symlink_status(path, ec));

@@ -29,6 +29,9 @@ void write_file(const std::string& path, const std::string& bytes);
 // The file's bytes, or nothing if it cannot be read.
 std::optional<std::string> read_file(const std::string& path);
 bool exists(const std::string& path);
+// The settings file's bytes on disk for these four values.
+std::string settings_text(const std::string& source, const std::string& dest, const std::string& kb,
+                          const std::string& lines);
 // Number of entries in a folder.
 int count_entries(const std::string& folder);
 bool running_as_root();

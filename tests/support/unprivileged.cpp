@@ -45,7 +45,7 @@ std::vector<Message> decode(const std::string& in) {
     for (std::size_t pos = 0; pos < in.size();) {
         Message m;
         if (!take(in, pos, m.text) || !take(in, pos, m.caption)) {
-            ADD_FAILURE() << "garbled report from the unprivileged child";
+            ADD_FAILURE() << "garbled report from the child";
             break;
         }
         out.push_back(m);
@@ -64,8 +64,7 @@ bool write_all(int fd, const std::string& data) {
 
 }  // namespace
 
-std::vector<Message> as_unprivileged(const std::function<std::vector<Message>()>& body) {
-    if (!running_as_root()) return body();
+std::vector<Message> in_child(const std::function<std::vector<Message>()>& body) {
     int fds[2];
     if (::pipe(fds) != 0) {
         ADD_FAILURE() << "pipe failed";
@@ -78,8 +77,7 @@ std::vector<Message> as_unprivileged(const std::function<std::vector<Message>()>
     }
     if (pid == 0) {
         ::close(fds[0]);
-        // Exit codes: 2 = could not drop root, 3 = could not report.
-        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(2);
+        // Exit code 3: could not report.
         const std::string report = encode(body());
         ::_exit(write_all(fds[1], report) ? 0 : 3);
     }
@@ -94,10 +92,19 @@ std::vector<Message> as_unprivileged(const std::function<std::vector<Message>()>
     int status = 0;
     ::waitpid(pid, &status, 0);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        ADD_FAILURE() << "unprivileged child ended with status " << status;
+        ADD_FAILURE() << "child ended with status " << status;
         return {};
     }
     return decode(report);
+}
+
+std::vector<Message> as_unprivileged(const std::function<std::vector<Message>()>& body) {
+    if (!running_as_root()) return body();
+    return in_child([&] {
+        // Exit code 2: could not drop root.
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(2);
+        return body();
+    });
 }
 
 void give_to_unprivileged(const std::string& path) {

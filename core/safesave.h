@@ -1,0 +1,20 @@
+// Rewrites a whole text file so that a failure at any point leaves the old
+// file whole: the new text goes to a new file beside it, reaches the disk,
+// and only then takes the old file's place in one rename.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tav {
+
+// Makes `text` (written through the text-mode rules, so each LF becomes
+// CR LF) the whole content of the file at `path`, creating it if need be.
+// A symbolic link keeps pointing where it did: the file it ends at is
+// replaced. A file that is not a plain file, or has several names, is
+// rewritten in place, as is any file whose folder takes no new files.
+// False if the text could not be saved; a file that was only to be replaced
+// is then as it was.
+bool save_text_file(const std::string& path, std::string_view text);
+
+}  // namespace tav
