@@ -2,6 +2,7 @@
 
 #include "aboutbox.h"
 #include "appicon.h"
+#include "chooserstart.h"
 #include "cwdguard.h"
 #include "desktop.h"
 #include "dialogfont.h"
@@ -82,7 +83,10 @@ CSplitDlg::CSplitDlg(CDesktop& desktop, SplitAction split)
     CentreOnScreen();
 }
 
-CSplitDlg::~CSplitDlg() { OnDestroy(); }
+// A dialog that was closed has saved already, while it was still on screen.
+CSplitDlg::~CSplitDlg() {
+    if (!closing_) SaveSettings();
+}
 
 void CSplitDlg::CreateControls() {
     CDialogUnits units(*this);
@@ -166,6 +170,7 @@ void CSplitDlg::OnInitDialog(wxInitDialogEvent&) {
 }
 
 void CSplitDlg::OnGo(wxCommandEvent&) {
+    const CBusy busy(*this);
     ReadControls();
     try {
         wxBusyCursor wait;
@@ -178,19 +183,22 @@ void CSplitDlg::OnGo(wxCommandEvent&) {
 }
 
 void CSplitDlg::OnBrowseSource(wxCommandEvent&) {
+    const CBusy busy(*this);
     ReadControls();
     {
         const CCurrentDirGuard keep;
-        if (const auto path = desktop_.ChooseFile(this)) source_ = *path;
+        if (const auto path = desktop_.ChooseFile(this, file_chooser_start(source_))) source_ = *path;
     }
     ShowFields();
 }
 
 void CSplitDlg::OnBrowseDest(wxCommandEvent&) {
+    const CBusy busy(*this);
     ReadControls();
     {
         const CCurrentDirGuard keep;
-        if (const auto path = desktop_.ChooseFolder(this); path && !path->empty()) dest_ = *path;
+        if (const auto path = desktop_.ChooseFolder(this, folder_chooser_start(dest_)); path && !path->empty())
+            dest_ = *path;
     }
     ShowFields();
 }
@@ -210,7 +218,15 @@ void CSplitDlg::OnOK(wxCommandEvent&) {
 // typed since the last button press is not saved.
 void CSplitDlg::OnCancel(wxCommandEvent&) { Finish(wxID_CANCEL); }
 
-void CSplitDlg::OnClose(wxCloseEvent&) { Finish(wxID_CANCEL); }
+void CSplitDlg::OnClose(wxCloseEvent&) {
+    // A close request (a signal, say) that comes while a handler waits on a
+    // modal box of its own is kept until that handler is done: the dialog
+    // stays up and keeps owning its boxes meanwhile.
+    if (busy_ > 0)
+        closeRequested_ = true;
+    else
+        Finish(wxID_CANCEL);
+}
 
 void CSplitDlg::OnCharHook(wxKeyEvent& event) {
     const int key = event.GetKeyCode();
@@ -246,6 +262,7 @@ void CSplitDlg::ShowSystemMenu(const wxPoint& where) {
 
 void CSplitDlg::OnSysCommand(wxCommandEvent& event) {
     if ((event.GetId() & ~0xF) == res::IDM_ABOUTBOX) {
+        const CBusy busy(*this);
         CAboutBox about(this);
         about.ShowModal();
     } else {
@@ -267,12 +284,23 @@ void CSplitDlg::OnHelpKey() {
 }
 
 void CSplitDlg::Finish(int code) {
+    if (closing_) return;
+    closing_ = true;
     // A modeless dialog (as in tests) keeps its result too.
     SetReturnCode(code);
+    // Saved while the dialog is still on screen, so that a failure is told in
+    // a box it owns, over it, rather than in a stray box in a corner.
+    SaveSettings();
     EndDialog(code);
 }
 
-void CSplitDlg::OnDestroy() { tav::SettingsFile().save(Fields(), sink_); }
+CSplitDlg::CBusy::CBusy(CSplitDlg& dialog) : dialog_(dialog) { ++dialog_.busy_; }
+
+CSplitDlg::CBusy::~CBusy() {
+    if (--dialog_.busy_ == 0 && dialog_.closeRequested_) dialog_.Finish(wxID_CANCEL);
+}
+
+void CSplitDlg::SaveSettings() { tav::SettingsFile().save(Fields(), sink_); }
 
 void CSplitDlg::ShowOutOfMemory() {
     const wxBusyCursorSuspender normal_cursor;

@@ -33,7 +33,7 @@ public:
     static constexpr const char* kHelpPageUrl = "http://www.tavendrillox.com/tavendrillox/help.htm";
 
     explicit CSplitDlg(CDesktop& desktop, SplitAction split = {});
-    // Saves the settings: the window goes with this object.
+    // Saves the settings unless closing the dialog has done so.
     ~CSplitDlg() override;
 
     void SetSplitAction(SplitAction split) { split_ = std::move(split); }
@@ -65,13 +65,27 @@ private:
     void OnSysCommand(wxCommandEvent& event);
     void OnDropPath(const wxString& path);
     void OnHelpKey();
-    void OnDestroy();
+    // Writes the four fields to the settings file; a failure is reported.
+    void SaveSettings();
 
     // where: in client coordinates; by default at the mouse.
     void ShowSystemMenu(const wxPoint& where = wxDefaultPosition);
     void ShowOutOfMemory();
-    // Ends the dialog with this result.
+    // Saves the settings and ends the dialog with this result, once.
     void Finish(int code);
+
+    // Marks a handler that runs a modal loop of its own; a close request that
+    // comes meanwhile is carried out when the last such handler returns.
+    class CBusy {
+    public:
+        explicit CBusy(CSplitDlg& dialog);
+        ~CBusy();
+        CBusy(const CBusy&) = delete;
+        CBusy& operator=(const CBusy&) = delete;
+
+    private:
+        CSplitDlg& dialog_;
+    };
 
     CDesktop& desktop_;
     SplitAction split_;
@@ -87,4 +101,8 @@ private:
     wxTextCtrl* kbEdit_ = nullptr;
     wxTextCtrl* linesEdit_ = nullptr;
     wxButton* quitButton_ = nullptr;
+
+    int busy_ = 0;
+    bool closeRequested_ = false;
+    bool closing_ = false;  // Finish() has run
 };

@@ -16,16 +16,18 @@ constexpr const char* kAllFiles = "All Files (*.*)|*";
 
 }  // namespace
 
-std::optional<wxString> CNativeDesktop::ChooseFile(wxWindow* owner) {
-    wxFileDialog dialog(owner, wxFileSelectorPromptStr, wxString(), wxString(), kAllFiles, wxFD_OPEN);
+std::optional<wxString> CNativeDesktop::ChooseFile(wxWindow* owner, const ChooserStart& start) {
+    wxFileDialog dialog(owner, wxFileSelectorPromptStr, start.folder, start.name, kAllFiles, wxFD_OPEN);
     if (dialog.ShowModal() != wxID_OK) return std::nullopt;
     wxString path = dialog.GetPath();
     if (path.empty()) return std::nullopt;
     return path;
 }
 
-std::optional<wxString> CNativeDesktop::ChooseFolder(wxWindow* owner) {
-    wxDirDialog dialog(owner, "Browse for Folders", wxString(), wxDD_DEFAULT_STYLE);
+std::optional<wxString> CNativeDesktop::ChooseFolder(wxWindow* owner, const wxString& start) {
+    // Without a folder to start in, GTK's chooser opens on an empty list of
+    // recent files with Open greyed out.
+    wxDirDialog dialog(owner, "Browse for Folders", start, wxDD_DEFAULT_STYLE);
     if (dialog.ShowModal() != wxID_OK) return std::nullopt;
     wxString path = dialog.GetPath();
     if (path.empty()) return std::nullopt;

@@ -5,7 +5,7 @@
 
 class CNativeDesktop : public CDesktop {
 public:
-    std::optional<wxString> ChooseFile(wxWindow* owner) override;
-    std::optional<wxString> ChooseFolder(wxWindow* owner) override;
+    std::optional<wxString> ChooseFile(wxWindow* owner, const ChooserStart& start) override;
+    std::optional<wxString> ChooseFolder(wxWindow* owner, const wxString& start) override;
     void OpenPage(const wxString& url) override;
 };

@@ -17,11 +17,7 @@ extern char** environ;
 
 namespace {
 
-std::string settings_text(const std::string& source, const std::string& dest, const std::string& kb,
-                          const std::string& lines) {
-    return "CREATOR=TAVENDRILLOX 1.0\r\nSOURCE=" + source + "\r\nDEST=" + dest + "\r\nKB=" + kb + "\r\nLINES=" +
-           lines + "\r\n\r\n";
-}
+using tavtest::settings_text;
 
 class ProgramTest : public testing::Test {
 protected:

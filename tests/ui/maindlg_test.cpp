@@ -25,6 +25,7 @@
 using namespace res;
 using namespace std::string_literals;
 using tavtest::read_file;
+using tavtest::settings_text;
 using tavtest::write_file;
 using Strings = std::vector<std::string>;
 
@@ -227,10 +228,66 @@ TEST_F(DialogTest, FailingSaveIsReportedByTheDialogsMessageBox) {
     Open();
     EXPECT_EQ(Controls(), (Strings{"", "", "1024", ""}));
     EXPECT_TRUE(recorder.messages.empty());  // loading never reports anything
+    CSplitDlg* dialog = dialog_.get();
     Press(IDC_QUIT);
+    // Told while the dialog is still on screen, in a box it owns.
+    EXPECT_EQ(recorder.messages, (std::vector<ShownMessage>{notice("Save to File", "Error Writing File", dialog)}));
     Destroy();
-    // By then the dialog has left the screen, so the box stands on its own.
-    EXPECT_EQ(recorder.messages, (std::vector<ShownMessage>{notice("Save to File", "Error Writing File", nullptr)}));
+    EXPECT_EQ(recorder.messages.size(), 1u);
+}
+
+// A signal closes the dialog as its close box does; during a split it waits
+// for the run, so that the run's boxes keep their owner.
+TEST_F(DialogTest, ACloseRequestDuringASplitWaitsUntilTheRunReturns) {
+    CMessageRecorder recorder;
+    CSplitDlg& dialog = Open();
+    Type(IDC_SOURCE, "in.txt");
+    Type(IDC_DEST, "out");
+    dialog.SetSplitAction([&](const tav::SplitSettings&, tav::MessageSink& sink) {
+        sink.show("before", "Outfile");
+        dialog.Close();
+        EXPECT_TRUE(dialog.IsShown());
+        sink.show("after", "Outfile");
+    });
+    Press(IDC_GO);
+    EXPECT_EQ(recorder.messages, (std::vector<ShownMessage>{notice("before", "Outfile", &dialog),
+                                                            notice("after", "Outfile", &dialog)}));
+    EXPECT_FALSE(dialog.IsShown());
+    EXPECT_EQ(dialog.GetReturnCode(), wxID_CANCEL);
+    Destroy();
+    EXPECT_EQ(SettingsText(), settings_text("in.txt", "out", "1024", ""));
+}
+
+TEST_F(DialogTest, ChoosersOpenWhereTheFieldsPoint) {
+    write_file(Path("in.txt"), "");
+    std::filesystem::create_directory(Path("out"));
+    const wxString here = tavui::to_wx(dir_.path()), out = tavui::to_wx(Path("out"));
+    struct Case {
+        std::string field;  // typed into both SOURCE and DEST
+        ChooserStart file;
+        wxString folder;
+    };
+    const Case cases[] = {
+        {"in.txt", {here, "in.txt"}, here},
+        {Path("out"), {out, ""}, out},
+        {"out/", {out, ""}, out},
+        // Nothing there, or nothing typed: the current folder.
+        {"missing/in.txt", {here, ""}, here},
+        {"", {here, ""}, here},
+    };
+    CMessageRecorder recorder;
+    Open();
+    for (const Case& c : cases) {
+        SCOPED_TRACE("field \"" + c.field + "\"");
+        desktop_.starts.clear();
+        Type(IDC_SOURCE, tavui::to_wx(c.field));
+        Type(IDC_DEST, tavui::to_wx(c.field));
+        desktop_.files.push_back({});
+        Press(IDC_BROWSE_SOURCE);
+        desktop_.folders.push_back({});
+        Press(IDC_BROWSE_DEST);
+        EXPECT_EQ(desktop_.starts, (std::vector<ChooserStart>{c.file, {c.folder, ""}}));
+    }
 }
 
 TEST_F(DialogTest, HelpOpensTheWebPageAndF1IsSilentWithoutALocalPage) {

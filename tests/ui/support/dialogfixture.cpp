@@ -65,9 +65,3 @@ void DialogTest::PressKey(int key, int modifiers) const {
 std::optional<std::string> DialogTest::SettingsText() const {
     return tavtest::read_file(dir_ / tav::SettingsFile::kFileName);
 }
-
-std::string settings_text(const std::string& source, const std::string& dest, const std::string& kb,
-                          const std::string& lines) {
-    return "CREATOR=TAVENDRILLOX 1.0\r\nSOURCE=" + source + "\r\nDEST=" + dest + "\r\nKB=" + kb + "\r\nLINES=" +
-           lines + "\r\n\r\n";
-}

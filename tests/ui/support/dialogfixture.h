@@ -47,7 +47,3 @@ protected:
 private:
     std::filesystem::path previous_dir_;
 };
-
-// The settings file's text for these four values.
-std::string settings_text(const std::string& source, const std::string& dest, const std::string& kb,
-                          const std::string& lines);

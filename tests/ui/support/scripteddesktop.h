@@ -22,10 +22,17 @@ public:
     std::deque<Answer> files;
     std::deque<Answer> folders;
     std::vector<wxString> pages;
-    std::vector<wxWindow*> owners;  // the owner of each chooser shown
+    std::vector<wxWindow*> owners;      // the owner of each chooser shown
+    std::vector<ChooserStart> starts;  // where each opened (the folder chooser's with no name)
 
-    std::optional<wxString> ChooseFile(wxWindow* owner) override { return Next(files, owner); }
-    std::optional<wxString> ChooseFolder(wxWindow* owner) override { return Next(folders, owner); }
+    std::optional<wxString> ChooseFile(wxWindow* owner, const ChooserStart& start) override {
+        starts.push_back(start);
+        return Next(files, owner);
+    }
+    std::optional<wxString> ChooseFolder(wxWindow* owner, const wxString& start) override {
+        starts.push_back({start, wxString()});
+        return Next(folders, owner);
+    }
     void OpenPage(const wxString& url) override { pages.push_back(url); }
 
 private:
