@@ -23,7 +23,8 @@ public:
     // Never tells the user anything.
     void load(SplitSettings& settings) const;
 
-    // Rewrites the whole file; a file that cannot be written is reported.
+    // Rewrites the whole file. A failure is reported; the old file then stays
+    // whole wherever the folder lets a new one replace it in a single step.
     void save(const SplitSettings& settings, MessageSink& sink) const;
 
 private:
