@@ -36,7 +36,7 @@ std::int64_t model_decimal(const std::string& text) {
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     std::uint64_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) value = (value * 10 + (text[i] - '0')) % (1ull << 32);
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) value = (value * 10 + static_cast<unsigned>(text[i] - '0')) % (1ull << 32);
     if (negative) value = ((1ull << 32) - value) % (1ull << 32);
     return value >= (1ull << 31) ? static_cast<std::int64_t>(value) - (1ll << 32) : static_cast<std::int64_t>(value);
 }
