@@ -70,6 +70,7 @@ CSplitDlg::CSplitDlg(CDesktop& desktop, SplitAction split)
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxDIALOG_NO_PARENT),
       desktop_(desktop),
       split_(std::move(split)),
+      helpPageUrl_(TAV_HELP_URL),
       sink_(this) {
     if (!split_) split_ = [](const tav::SplitSettings& s, tav::MessageSink& sink) { tav::SplitRun().run(s, sink); };
     // Dialog units follow the font, so it comes before any control is placed.
@@ -205,7 +206,10 @@ void CSplitDlg::OnBrowseDest(wxCommandEvent&) {
 
 void CSplitDlg::OnHelpPage(wxCommandEvent&) {
     ReadControls();
-    desktop_.OpenPage(kHelpPageUrl);
+    if (helpPageUrl_.empty())
+        OnHelpKey();
+    else
+        desktop_.OpenPage(helpPageUrl_);
     ShowFields();
 }
 

@@ -30,13 +30,14 @@ public:
     // Runs one split; the program runs tav::SplitRun, tests may stand in for it.
     using SplitAction = std::function<void(const tav::SplitSettings&, tav::MessageSink&)>;
 
-    static constexpr const char* kHelpPageUrl = "http://www.tavendrillox.com/tavendrillox/help.htm";
-
     explicit CSplitDlg(CDesktop& desktop, SplitAction split = {});
     // Saves the settings unless closing the dialog has done so.
     ~CSplitDlg() override;
 
     void SetSplitAction(SplitAction split) { split_ = std::move(split); }
+    // The web page Help opens; the build sets it (TAV_HELP_URL). Empty: Help
+    // opens the local help page, as F1 does.
+    void SetHelpPageUrl(wxString url) { helpPageUrl_ = std::move(url); }
 
     // The menu that carries the About entry (the window manager owns the
     // real system menu, so the dialog offers it as its context menu).
@@ -89,6 +90,7 @@ private:
 
     CDesktop& desktop_;
     SplitAction split_;
+    wxString helpPageUrl_;
     CDialogSink sink_;
 
     wxString source_;

@@ -16,6 +16,7 @@
 #include <wx/filename.h>
 #include <wx/menu.h>
 #include <wx/statbmp.h>
+#include <wx/stdpaths.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
@@ -290,18 +291,25 @@ TEST_F(DialogTest, ChoosersOpenWhereTheFieldsPoint) {
     }
 }
 
-TEST_F(DialogTest, HelpOpensTheWebPageAndF1IsSilentWithoutALocalPage) {
-    CMessageRecorder recorder;
-    Open();
-    Type(IDC_KB, "");
-    Type(IDC_LINES, "7");
-    Press(IDC_HELP_PAGE);
-    EXPECT_EQ(desktop_.pages, (std::vector<wxString>{"http://www.tavendrillox.com/tavendrillox/help.htm"}));
-    EXPECT_EQ(Controls(), (Strings{"", "", "", "7"}));
-    // The test program has no help page of its own next to it.
-    PressKey(WXK_F1);
-    EXPECT_EQ(desktop_.pages.size(), 1u);
-    EXPECT_TRUE(recorder.messages.empty());
+// Help opens the web page the build names, or else the local help page,
+// which F1 always opens (the test program's own sits next to it).
+TEST_F(DialogTest, HelpOpensTheConfiguredWebPageOrTheLocalOneAndF1TheLocalOne) {
+    const wxFileName exe(wxStandardPaths::Get().GetExecutablePath());
+    const wxString local = wxFileName::FileNameToURL(wxFileName(exe.GetPath(), exe.GetName() + ".html"));
+    const wxString web = "https://docs.example.net/tavendrillox/help.htm";
+    for (const wxString& configured : {web, wxString()}) {
+        SCOPED_TRACE(configured.utf8_string());
+        CMessageRecorder recorder;
+        desktop_.pages.clear();
+        Open().SetHelpPageUrl(configured);
+        Type(IDC_KB, "");
+        Type(IDC_LINES, "7");
+        Press(IDC_HELP_PAGE);
+        PressKey(WXK_F1);
+        EXPECT_EQ(desktop_.pages, (std::vector<wxString>{configured.empty() ? local : web, local}));
+        EXPECT_EQ(Controls(), (Strings{"", "", "", "7"}));
+        EXPECT_TRUE(recorder.messages.empty());
+    }
 }
 
 TEST_F(DialogTest, DroppingAFileSetsSourceAndAFolderSetsDest) {
