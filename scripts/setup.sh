@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build needs (Debian 12, as root), skipping packages that
-# are already there. With --tests, also what every test step needs.
+# are already there. With --tests, also what every test step needs; with
+# --package, what building and checking the Debian package needs.
 set -euo pipefail
 
 packages=(
@@ -12,6 +13,9 @@ packages=(
   # a virtual display, for running the program on a headless machine
   xvfb xauth
 )
+if [[ ${1:-} == --package ]]; then
+  packages+=(dpkg-dev debhelper lintian desktop-file-utils appstream)
+fi
 if [[ ${1:-} == --tests ]]; then
   packages+=(
     # the real program driven with key presses
