@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <csignal>
+#include <cstdlib>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -31,7 +32,11 @@ protected:
     // Starts the program with `folder` as its current directory and waits for
     // its dialog; returns the dialog's window id.
     std::string Start(const std::string& folder) {
-        const char* argv[] = {"sh", "-c", "cd -- \"$1\" && exec \"$2\"", "sh", folder.c_str(), TAV_PROGRAM, nullptr};
+        // TAV_PROGRAM in the environment names another build of the program,
+        // such as an installed one.
+        const char* program = std::getenv("TAV_PROGRAM");
+        if (program == nullptr || *program == '\0') program = TAV_PROGRAM;
+        const char* argv[] = {"sh", "-c", "cd -- \"$1\" && exec \"$2\"", "sh", folder.c_str(), program, nullptr};
         if (::posix_spawnp(&pid_, "sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = 0;
         if (pid_ <= 0) return {};
         const std::string window =
@@ -79,15 +84,22 @@ TEST_F(ProgramTest, EnterSavesWhatWasTypedAndTheProgramEndsWithZero) {
     EXPECT_EQ(tavtest::read_file(dir_ / "tavendrillox.ini"), settings_text("typed.txt", "", "1024", ""));
 }
 
+// Esc keeps the values as loaded: those of the settings file, or on a first
+// start the defaults, written to a new one.
 TEST_F(ProgramTest, EscLeavesTheLoadedValuesAndTheProgramEndsWithZero) {
     const std::string saved = settings_text("in.txt", "out", "", "10");
-    tavtest::write_file(dir_ / "tavendrillox.ini", saved);
-    ASSERT_FALSE(Start(dir_.path()).empty()) << "the dialog did not appear (is xdotool installed?)";
-    Xdotool("key Tab");
-    Xdotool("type --delay 10 ignored");
-    Xdotool("key Escape");
-    ASSERT_EQ(WaitForExit(), 0);
-    EXPECT_EQ(tavtest::read_file(dir_ / "tavendrillox.ini"), saved);
+    for (const std::string& before : {std::string(), saved}) {
+        SCOPED_TRACE(before.empty() ? "first start" : "with a settings file");
+        const tavtest::TempDir dir;
+        if (!before.empty()) tavtest::write_file(dir / "tavendrillox.ini", before);
+        ASSERT_FALSE(Start(dir.path()).empty()) << "the dialog did not appear (is xdotool installed?)";
+        Xdotool("key Tab");
+        Xdotool("type --delay 10 ignored");
+        Xdotool("key Escape");
+        ASSERT_EQ(WaitForExit(), 0);
+        const std::string after = before.empty() ? settings_text("", "", "1024", "") : saved;
+        EXPECT_EQ(tavtest::read_file(dir / "tavendrillox.ini"), after);
+    }
 }
 
 TEST_F(ProgramTest, TerminatingItClosesTheDialogAndStillSavesTheSettings) {

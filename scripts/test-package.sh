@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Builds the Debian package, installs it on this machine, checks the files it
+# put down, runs the program's start-up tests on the installed program, then
+# purges it and checks that nothing of it is left:
+#   test-package.sh [BUILD_DIR]   (a build folder with tests/ui/app_tests)
+# Needs root, like apt-get.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+app_tests=${1:-build}/tests/ui/app_tests
+[[ -x $app_tests ]] || { echo "no $app_tests: build the tests first (scripts/build.sh build)" >&2; exit 1; }
+
+bash scripts/package.sh deb
+version=$(dpkg-parsechangelog -S Version)
+deb=./dist/tavendrillox_${version}_$(dpkg --print-architecture).deb
+
+export DEBIAN_FRONTEND=noninteractive
+apt=(apt-get -o DPkg::Lock::Timeout=900 -o Dpkg::Use-Pty=0 -y -qq)
+# A copy left by an earlier run would make apt keep its own files.
+if dpkg-query -W -f='${db:Status-Status}' tavendrillox 2>/dev/null | grep -qx installed; then
+  "${apt[@]}" purge tavendrillox
+fi
+"${apt[@]}" install "$deb"
+
+echo "== Installed files"
+expected=(
+  /usr/bin/tavendrillox
+  /usr/share/applications/tavendrillox.desktop
+  /usr/share/doc/tavendrillox/changelog.gz
+  /usr/share/doc/tavendrillox/copyright
+  /usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,256x256}/apps/tavendrillox.png
+  /usr/share/icons/hicolor/scalable/apps/tavendrillox.svg
+  /usr/share/lintian/overrides/tavendrillox
+  /usr/share/man/man1/tavendrillox.1.gz
+  /usr/share/metainfo/invalid.tavendrillox.tavendrillox.metainfo.xml
+  /usr/share/tavendrillox/tavendrillox-dialog.png
+  /usr/share/tavendrillox/tavendrillox.html
+)
+installed=$(dpkg -L tavendrillox | while read -r f; do [[ -f $f ]] && echo "$f"; done | sort)
+if [[ $installed != "$(printf '%s\n' "${expected[@]}" | sort)" ]]; then
+  echo "the package installed other files than expected:" >&2
+  diff <(printf '%s\n' "${expected[@]}" | sort) <(echo "$installed") >&2 || true
+  exit 1
+fi
+# Each icon has the size its folder names, and the program finds its libraries.
+for png in /usr/share/icons/hicolor/*x*/apps/tavendrillox.png; do
+  size=$(basename "$(dirname "$(dirname "$png")")")
+  [[ $(identify -format '%wx%h' "$png") == "$size" ]] || { echo "$png is not $size" >&2; exit 1; }
+done
+if ldd /usr/bin/tavendrillox | grep 'not found'; then exit 1; fi
+man -w tavendrillox >/dev/null
+echo "as expected: ${#expected[@]} files"
+
+echo "== The installed program's start-up tests"
+TAV_PROGRAM=/usr/bin/tavendrillox xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$app_tests" --gtest_brief=1
+
+echo "== Purge"
+"${apt[@]}" purge tavendrillox
+if dpkg-query -W -f='${db:Status-Status}' tavendrillox 2>/dev/null | grep -vqx not-installed; then
+  echo "dpkg still knows the package" >&2
+  exit 1
+fi
+left=()
+for f in "${expected[@]}" /usr/share/tavendrillox /usr/share/doc/tavendrillox; do
+  [[ -e $f ]] && left+=("$f")
+done
+((${#left[@]} == 0)) || { echo "left behind: ${left[*]}" >&2; exit 1; }
+echo "purged: nothing of the package is left"
