@@ -15,10 +15,11 @@ deb=./dist/tavendrillox_${version}_$(dpkg --print-architecture).deb
 
 export DEBIAN_FRONTEND=noninteractive
 apt=(apt-get -o DPkg::Lock::Timeout=900 -o Dpkg::Use-Pty=0 -y -qq)
-# A copy left by an earlier run would make apt keep its own files.
-if dpkg-query -W -f='${db:Status-Status}' tavendrillox 2>/dev/null | grep -qx installed; then
-  "${apt[@]}" purge tavendrillox
-fi
+installed() { dpkg-query -W -f='${db:Status-Status}' tavendrillox 2>/dev/null | grep -qx installed; }
+# A copy left by an earlier run would make apt keep its own files; and
+# however this test ends, it leaves the package uninstalled.
+if installed; then "${apt[@]}" purge tavendrillox; fi
+trap 'if installed; then "${apt[@]}" purge tavendrillox >/dev/null; fi' EXIT
 "${apt[@]}" install "$deb"
 
 echo "== Installed files"
@@ -41,13 +42,12 @@ if [[ $installed != "$(printf '%s\n' "${expected[@]}" | sort)" ]]; then
   diff <(printf '%s\n' "${expected[@]}" | sort) <(echo "$installed") >&2 || true
   exit 1
 fi
-# Each icon has the size its folder names, and the program finds its libraries.
+# Each icon has the size its folder names; the program finds its libraries.
 for png in /usr/share/icons/hicolor/*x*/apps/tavendrillox.png; do
   size=$(basename "$(dirname "$(dirname "$png")")")
   [[ $(identify -format '%wx%h' "$png") == "$size" ]] || { echo "$png is not $size" >&2; exit 1; }
 done
 if ldd /usr/bin/tavendrillox | grep 'not found'; then exit 1; fi
-man -w tavendrillox >/dev/null
 echo "as expected: ${#expected[@]} files"
 
 echo "== The installed program's start-up tests"
