@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build needs (Debian 12, as root), skipping packages that
-# are already there. With --tests, also what every test step needs; with
-# --package, what building and checking the Debian package needs.
+# are already there. With --windows, also what the Windows build needs; with
+# --tests, what every test step needs; with --package, what building and
+# checking the Debian package needs.
 set -euo pipefail
 
 packages=(
@@ -13,17 +14,23 @@ packages=(
   # a virtual display, for running the program on a headless machine
   xvfb xauth
 )
-if [[ ${1:-} == --package ]]; then
-  packages+=(dpkg-dev debhelper lintian desktop-file-utils appstream)
-fi
-if [[ ${1:-} == --tests ]]; then
-  packages+=(
-    # the real program driven with key presses
-    xdotool
-    # fuzzing (clang + libFuzzer) and the Windows build run under Wine
-    clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine64
-  )
-fi
+# The Windows build: the cross compiler, with which wxMSW is built from
+# Debian's source package (scripts/wxmsw.sh). Its icon is made by ImageMagick too.
+windows=(g++-mingw-w64-x86-64-posix)
+case ${1:-} in
+  --windows) packages+=("${windows[@]}") ;;
+  --package) packages+=(dpkg-dev debhelper lintian desktop-file-utils appstream) ;;
+  --tests)
+    packages+=(
+      # the real program driven with key presses
+      xdotool
+      # fuzzing (clang + libFuzzer)
+      clang libclang-rt-14-dev
+      # the Windows build, run under Wine
+      "${windows[@]}" wine64
+    )
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -32,6 +39,6 @@ done
 if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  apt-get -o DPkg::Lock::Timeout=900 update -qq
+  apt-get -o DPkg::Lock::Timeout=900 install -y -qq --no-install-recommends "${missing[@]}"
 fi
