@@ -13,3 +13,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 # GoogleTest is built from Debian's source package; the host's binaries do not fit.
 set(TAV_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources to build with the project")
+# wxMSW is installed in a folder of its own (scripts/wxmsw.sh names it through
+# wxWidgets_CONFIG_EXECUTABLE); its headers are searched for there too.
+if(wxWidgets_CONFIG_EXECUTABLE)
+  get_filename_component(TAV_WX_PREFIX "${wxWidgets_CONFIG_EXECUTABLE}/../.." ABSOLUTE)
+  list(APPEND CMAKE_FIND_ROOT_PATH "${TAV_WX_PREFIX}")
+endif()
