@@ -1,7 +1,7 @@
-// Conversions between the dialog's wx strings and the core's byte strings.
-// Valid UTF-8 (what GTK and Linux file names use) becomes the characters it
-// spells; any other byte is kept as a private-use character and turned back
-// into the same byte, so paths and settings survive the round trip unchanged.
+// Conversions between the dialog's wx strings and the core's byte strings,
+// the way the platform's file names and text files spell them, so that a name
+// typed, chosen, dropped, loaded or saved opens the same file in the core.
+// Each platform has its own file: text_gtk.cpp, text_msw.cpp.
 #pragma once
 
 #include <wx/string.h>

@@ -1,3 +1,6 @@
+// GTK and Linux file names use UTF-8. Valid UTF-8 becomes the characters it
+// spells; any other byte is kept as a private-use character and turned back
+// into the same byte, so paths and settings survive the round trip unchanged.
 #include "text.h"
 
 #include <wx/strconv.h>
