@@ -9,8 +9,9 @@
 #include "dialogunits.h"
 #include "droptarget.h"
 #include "localhelp.h"
+#include "messagebox.h"
 #include "resource.h"
-#include "stringtable.h"
+#include "systemmenu.h"
 #include "text.h"
 
 #include "tav/settings.h"
@@ -22,13 +23,10 @@
 #include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/iconbndl.h>
-#include <wx/menu.h>
-#include <wx/msgdlg.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
-#include <memory>
 #include <new>
 
 namespace {
@@ -80,6 +78,7 @@ CSplitDlg::CSplitDlg(CDesktop& desktop, SplitAction split)
     SetEscapeId(wxID_CANCEL);
     quitButton_->SetDefault();
     SetDropTarget(new CPathDropTarget([this](const wxString& path) { OnDropPath(path); }));
+    systemMenu_ = std::make_unique<CSystemMenu>(*this);
     BindHandlers();
     CentreOnScreen();
 }
@@ -126,7 +125,6 @@ void CSplitDlg::BindHandlers() {
     Bind(wxEVT_BUTTON, &CSplitDlg::OnCancel, this, wxID_CANCEL);
     Bind(wxEVT_CLOSE_WINDOW, &CSplitDlg::OnClose, this);
     Bind(wxEVT_CHAR_HOOK, &CSplitDlg::OnCharHook, this);
-    Bind(wxEVT_CONTEXT_MENU, &CSplitDlg::OnContextMenu, this);
     Bind(wxEVT_MENU, &CSplitDlg::OnSysCommand, this);
 }
 
@@ -149,12 +147,7 @@ tav::SplitSettings CSplitDlg::Fields() const {
     return {to_bytes(source_), to_bytes(dest_), to_bytes(kb_), to_bytes(lines_)};
 }
 
-wxMenu* CSplitDlg::CreateSystemMenu() {
-    auto* menu = new wxMenu;
-    const std::string_view about = res::load_string(res::IDS_ABOUTBOX);
-    if (!about.empty()) menu->Append(res::IDM_ABOUTBOX, wxString::FromUTF8(about.data(), about.size()));
-    return menu;
-}
+wxMenu& CSplitDlg::SystemMenu() const { return systemMenu_->Menu(); }
 
 void CSplitDlg::OnInitDialog(wxInitDialogEvent&) {
     ShowFields();
@@ -238,36 +231,22 @@ void CSplitDlg::OnCharHook(wxKeyEvent& event) {
         Finish(wxID_CANCEL);
     } else if (key == WXK_F1 && event.GetModifiers() == wxMOD_NONE) {
         OnHelpKey();
-    } else if ((key == WXK_MENU || (key == WXK_F10 && event.GetModifiers() == wxMOD_SHIFT)) &&
-               !wxDynamicCast(FindFocus(), wxTextCtrl)) {
-        // In an edit control these keys open its own clipboard menu. From the
-        // keyboard the menu opens below the focused control, not at the mouse.
-        const wxWindow* focus = FindFocus();
-        ShowSystemMenu(focus && focus != this ? ScreenToClient(focus->GetScreenRect().GetBottomLeft())
-                                              : wxDefaultPosition);
     } else {
         event.Skip();
     }
-}
-
-void CSplitDlg::OnContextMenu(wxContextMenuEvent& event) {
-    // Edit controls keep their own clipboard menu.
-    if (wxDynamicCast(event.GetEventObject(), wxTextCtrl)) {
-        event.Skip();
-        return;
-    }
-    ShowSystemMenu();
-}
-
-void CSplitDlg::ShowSystemMenu(const wxPoint& where) {
-    const std::unique_ptr<wxMenu> menu(CreateSystemMenu());
-    PopupMenu(menu.get(), where);
 }
 
 void CSplitDlg::OnSysCommand(wxCommandEvent& event) {
     if ((event.GetId() & ~0xF) == res::IDM_ABOUTBOX) {
         const CBusy busy(*this);
         CAboutBox about(this);
+        // F1 over the About box opens the help page's About section.
+        about.Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& key) {
+            if (key.GetKeyCode() == WXK_F1 && key.GetModifiers() == wxMOD_NONE)
+                OnHelpKey(kHelpAboutSection);
+            else
+                key.Skip();
+        });
         about.ShowModal();
     } else {
         event.Skip();
@@ -283,8 +262,12 @@ void CSplitDlg::OnDropPath(const wxString& path) {
     ShowFields();
 }
 
-void CSplitDlg::OnHelpKey() {
-    if (const auto page = local_help_page()) desktop_.OpenPage(wxFileName::FileNameToURL(wxFileName(*page)));
+void CSplitDlg::OnHelpKey(const wxString& section) {
+    const auto page = local_help_page();
+    if (!page) return;
+    wxString url = wxFileName::FileNameToURL(wxFileName(*page));
+    if (!section.empty()) url += "#" + section;
+    desktop_.OpenPage(url);
 }
 
 void CSplitDlg::Finish(int code) {
@@ -307,7 +290,8 @@ CSplitDlg::CBusy::~CBusy() {
 void CSplitDlg::SaveSettings() { tav::SettingsFile().save(Fields(), sink_); }
 
 void CSplitDlg::ShowOutOfMemory() {
-    const wxBusyCursorSuspender normal_cursor;
-    wxMessageDialog box(this, "Out of memory.", wxTheApp->GetAppName(), wxOK | wxICON_EXCLAMATION | wxCENTRE);
+    // Before anything else, over every window: the program may be short of
+    // memory for anything more.
+    CMessageBox box(this, "Out of memory.", wxTheApp->GetAppName(), wxOK | wxICON_EXCLAMATION | wxSTAY_ON_TOP);
     box.ShowModal();
 }

@@ -9,11 +9,12 @@
 #include <wx/string.h>
 
 #include <functional>
+#include <memory>
 
 class CDesktop;
+class CSystemMenu;
 class wxButton;
 class wxCommandEvent;
-class wxContextMenuEvent;
 class wxCloseEvent;
 class wxInitDialogEvent;
 class wxKeyEvent;
@@ -30,6 +31,9 @@ public:
     // Runs one split; the program runs tav::SplitRun, tests may stand in for it.
     using SplitAction = std::function<void(const tav::SplitSettings&, tav::MessageSink&)>;
 
+    // The local help page's section on the About box, which F1 opens over it.
+    static constexpr const char* kHelpAboutSection = "about";
+
     explicit CSplitDlg(CDesktop& desktop, SplitAction split = {});
     // Saves the settings unless closing the dialog has done so.
     ~CSplitDlg() override;
@@ -39,9 +43,8 @@ public:
     // opens the local help page, as F1 does.
     void SetHelpPageUrl(wxString url) { helpPageUrl_ = std::move(url); }
 
-    // The menu that carries the About entry (the window manager owns the
-    // real system menu, so the dialog offers it as its context menu).
-    static wxMenu* CreateSystemMenu();
+    // The window's menu of commands, which carries the About entry.
+    wxMenu& SystemMenu() const;
 
 private:
     void CreateControls();
@@ -62,15 +65,13 @@ private:
     void OnCancel(wxCommandEvent& event);
     void OnClose(wxCloseEvent& event);
     void OnCharHook(wxKeyEvent& event);
-    void OnContextMenu(wxContextMenuEvent& event);
     void OnSysCommand(wxCommandEvent& event);
     void OnDropPath(const wxString& path);
-    void OnHelpKey();
+    // Opens the local help page, at `section` if one is given.
+    void OnHelpKey(const wxString& section = wxString());
     // Writes the four fields to the settings file; a failure is reported.
     void SaveSettings();
 
-    // where: in client coordinates; by default at the mouse.
-    void ShowSystemMenu(const wxPoint& where = wxDefaultPosition);
     void ShowOutOfMemory();
     // Saves the settings and ends the dialog with this result, once.
     void Finish(int code);
@@ -92,6 +93,7 @@ private:
     SplitAction split_;
     wxString helpPageUrl_;
     CDialogSink sink_;
+    std::unique_ptr<CSystemMenu> systemMenu_;
 
     wxString source_;
     wxString dest_;

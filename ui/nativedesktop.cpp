@@ -1,38 +1,9 @@
+// What every desktop does alike. The choosers differ: nativedesktop_gtk.cpp,
+// nativedesktop_msw.cpp.
 #include "nativedesktop.h"
 
-#include <wx/dirdlg.h>
-#include <wx/filedlg.h>
 #include <wx/log.h>
 #include <wx/utils.h>
-
-namespace {
-
-// "*.*" means every file on Windows; elsewhere it would hide names without a dot.
-#ifdef __WINDOWS__
-constexpr const char* kAllFiles = "All Files (*.*)|*.*";
-#else
-constexpr const char* kAllFiles = "All Files (*.*)|*";
-#endif
-
-}  // namespace
-
-std::optional<wxString> CNativeDesktop::ChooseFile(wxWindow* owner, const ChooserStart& start) {
-    wxFileDialog dialog(owner, wxFileSelectorPromptStr, start.folder, start.name, kAllFiles, wxFD_OPEN);
-    if (dialog.ShowModal() != wxID_OK) return std::nullopt;
-    wxString path = dialog.GetPath();
-    if (path.empty()) return std::nullopt;
-    return path;
-}
-
-std::optional<wxString> CNativeDesktop::ChooseFolder(wxWindow* owner, const wxString& start) {
-    // Without a folder to start in, GTK's chooser opens on an empty list of
-    // recent files with Open greyed out.
-    wxDirDialog dialog(owner, "Browse for Folders", start, wxDD_DEFAULT_STYLE);
-    if (dialog.ShowModal() != wxID_OK) return std::nullopt;
-    wxString path = dialog.GetPath();
-    if (path.empty()) return std::nullopt;
-    return path;
-}
 
 void CNativeDesktop::OpenPage(const wxString& url) {
     // Without a browser wx would log an error and show it in a box of its own.

@@ -14,6 +14,7 @@
 #include <wx/button.h>
 #include <wx/dnd.h>
 #include <wx/filename.h>
+#include <wx/fontenum.h>
 #include <wx/menu.h>
 #include <wx/statbmp.h>
 #include <wx/stdpaths.h>
@@ -33,6 +34,12 @@ using Strings = std::vector<std::string>;
 namespace {
 
 const std::string kIni = "tavendrillox.ini";
+
+// The file address of the help page next to the test program.
+wxString local_help_url() {
+    const wxFileName exe(wxStandardPaths::Get().GetExecutablePath());
+    return wxFileName::FileNameToURL(wxFileName(exe.GetPath(), exe.GetName() + ".html"));
+}
 
 }  // namespace
 
@@ -57,7 +64,7 @@ TEST_F(DialogTest, ShowsSavedValuesAndWritesThemBackByteForByte) {
     CMessageRecorder recorder;
     Open();
     EXPECT_EQ(Controls(), (Strings{source, dest, "", lines}));
-    EXPECT_EQ(Text(IDC_DEST), wxString::FromUTF8("/out/\xc3\xa9t\xc3\xa9"));
+    EXPECT_EQ(Text(IDC_DEST), tavui::to_wx(dest));  // as the platform spells its names
     Press(IDC_QUIT);
     Destroy();
     EXPECT_EQ(SettingsText(), settings_text(source, dest, "", lines));
@@ -163,7 +170,8 @@ TEST_F(DialogTest, GoCutsTheSourceAndShowsEveryNoticeInOrder) {
     Press(IDC_GO);
 
     std::vector<ShownMessage> expected = {notice("0 1", "Get out", &dialog)};
-    for (int n = 1; n <= 4; ++n) expected.push_back(notice("out/tavendrillox" + std::to_string(n) + ".txt", "Outfile", &dialog));
+    const std::string pieces = "out"s + tav::kPathSeparator + "tavendrillox";
+    for (int n = 1; n <= 4; ++n) expected.push_back(notice(pieces + std::to_string(n) + ".txt", "Outfile", &dialog));
     EXPECT_EQ(recorder.messages, expected);
     EXPECT_EQ(read_file(Path("out/tavendrillox1.txt")), "one\r\n");
     EXPECT_EQ(read_file(Path("out/tavendrillox2.txt")), "two\r\n");
@@ -214,7 +222,8 @@ TEST_F(DialogTest, OutOfMemoryEndsTheRunAndTheDialogStaysUsable) {
     const wxString app_name = wxFileName(wxTheApp->argv[0]).GetName();
     wxTEST_DIALOG(Press(IDC_GO),
                   ExpectMessage("big.txt", "Outfile"),
-                  ExpectMessage("Out of memory.", tavui::to_bytes(app_name), wxOK | wxICON_EXCLAMATION));
+                  ExpectMessage("Out of memory.", tavui::to_bytes(app_name),
+                                wxOK | wxICON_EXCLAMATION | wxSTAY_ON_TOP));
     EXPECT_EQ(Controls(), (Strings{"big.txt", "out", "1024", ""}));
 
     // The next Go runs normally.
@@ -294,8 +303,7 @@ TEST_F(DialogTest, ChoosersOpenWhereTheFieldsPoint) {
 // Help opens the web page the build names, or else the local help page,
 // which F1 always opens (the test program's own sits next to it).
 TEST_F(DialogTest, HelpOpensTheConfiguredWebPageOrTheLocalOneAndF1TheLocalOne) {
-    const wxFileName exe(wxStandardPaths::Get().GetExecutablePath());
-    const wxString local = wxFileName::FileNameToURL(wxFileName(exe.GetPath(), exe.GetName() + ".html"));
+    const wxString local = local_help_url();
     const wxString web = "https://docs.example.net/tavendrillox/help.htm";
     for (const wxString& configured : {web, wxString()}) {
         SCOPED_TRACE(configured.utf8_string());
@@ -349,25 +357,34 @@ protected:
         }
         EXPECT_TRUE(has_name);
         EXPECT_TRUE(has_icon);
+        // F1 over the box asks for the help page's About section.
+        wxKeyEvent f1(wxEVT_CHAR_HOOK);
+        f1.m_keyCode = WXK_F1;
+        box->ProcessWindowEvent(f1);
         return IDC_ABOUT_OK;
     }
 };
 
 }  // namespace
 
-TEST_F(DialogTest, TheContextMenuOffersTheAboutEntryWhichShowsTheAboutBox) {
-    const std::unique_ptr<wxMenu> menu(CSplitDlg::CreateSystemMenu());
-    ASSERT_EQ(menu->GetMenuItemCount(), 1u);
-    const wxMenuItem* item = menu->FindItemByPosition(0);
-    EXPECT_EQ(item->GetId(), 0x0010);
-    EXPECT_EQ(item->GetItemLabel(), "&About Tavendrillox...");
-
+// The entry comes last, after a separator that parts it from the system's own.
+TEST_F(DialogTest, TheSystemMenuEndsWithTheAboutEntryWhichShowsTheAboutBox) {
     CSplitDlg& dialog = Open();
+    const wxMenu& menu = dialog.SystemMenu();
+    const size_t count = menu.GetMenuItemCount();
+    ASSERT_GE(count, 1u);
+    EXPECT_EQ(menu.FindItemByPosition(count - 1)->GetId(), 0x0010);
+    EXPECT_EQ(menu.FindItemByPosition(count - 1)->GetItemLabel(), "&About Tavendrillox...");
+    if (count > 1) {
+        EXPECT_TRUE(menu.FindItemByPosition(count - 2)->IsSeparator());
+    }
+
     // The low four bits of a system command are the system's own.
     for (const int command : {0x0010, 0x0013}) {
         wxCommandEvent choose(wxEVT_MENU, command);
         wxTEST_DIALOG(dialog.ProcessWindowEvent(choose), ExpectAboutBox());
     }
+    EXPECT_EQ(desktop_.pages, std::vector<wxString>(2, local_help_url() + "#about"));
     // Any other command is none of the dialog's business.
     CMessageRecorder recorder;
     wxCommandEvent other(wxEVT_MENU, 0x0020);
@@ -379,6 +396,11 @@ TEST_F(DialogTest, TheContextMenuOffersTheAboutEntryWhichShowsTheAboutBox) {
 // label's text fits in its width with the system's font.
 TEST_F(DialogTest, LayoutFollowsTheTemplateAndLabelsAreNotClipped) {
     CSplitDlg& dialog = Open();
+    // The font the template was drawn for, where the system has it (Windows and Wine do).
+    if (wxFontEnumerator::IsValidFacename("MS Sans Serif")) {
+        EXPECT_EQ(dialog.GetFont().GetFaceName(), "MS Sans Serif");
+        EXPECT_EQ(dialog.GetFont().GetPointSize(), 8);
+    }
     const wxRect quit = Button(IDC_QUIT).GetRect();
     const wxRect source = Edit(IDC_SOURCE).GetRect();
     const wxRect browse = Button(IDC_BROWSE_SOURCE).GetRect();

@@ -42,7 +42,7 @@ int CMessageRecorder::Enter(wxDialog* dialog) {
 }
 
 long message_style(const wxMessageDialog& box) {
-    return box.GetMessageDialogStyle() & (wxOK | wxCANCEL | wxYES_NO | wxHELP | wxICON_MASK);
+    return box.GetMessageDialogStyle() & (wxOK | wxCANCEL | wxYES_NO | wxHELP | wxICON_MASK | wxSTAY_ON_TOP);
 }
 
 ShownMessage notice(std::string text, std::string caption, wxWindow* owner) {

@@ -64,7 +64,7 @@ protected:
     int Enter(wxDialog* dialog) override;
 };
 
-// The buttons and icon bits of a message box's style.
+// The buttons, icon and stay-on-top bits of a message box's style.
 long message_style(const wxMessageDialog& box);
 
 // A plain message box of the kind the split run and the settings file show.

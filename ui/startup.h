@@ -1,0 +1,7 @@
+// What the platform needs before the main dialog opens. Each platform has its
+// own file: startup_gtk.cpp, startup_msw.cpp.
+#pragma once
+
+// Returns false when the program cannot run here: the user has been told why,
+// and the process must end without opening the dialog.
+bool prepare_platform();

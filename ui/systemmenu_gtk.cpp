@@ -1,0 +1,46 @@
+#include "systemmenu.h"
+
+#include "resource.h"
+#include "stringtable.h"
+#include "text.h"
+
+#include <wx/dialog.h>
+#include <wx/menu.h>
+#include <wx/textctrl.h>
+
+namespace {
+
+bool in_edit_control(const wxWindow* window) { return wxDynamicCast(window, wxTextCtrl) != nullptr; }
+
+}  // namespace
+
+CSystemMenu::CSystemMenu(wxDialog& dialog) : dialog_(dialog), own_menu_(std::make_unique<wxMenu>()) {
+    const std::string_view about = res::load_string(res::IDS_ABOUTBOX);
+    if (!about.empty()) own_menu_->Append(res::IDM_ABOUTBOX, tavui::to_wx(std::string(about)));
+
+    dialog_.Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& event) {
+        // Edit controls keep their own clipboard menu.
+        if (in_edit_control(wxDynamicCast(event.GetEventObject(), wxWindow))) {
+            event.Skip();
+            return;
+        }
+        dialog_.PopupMenu(own_menu_.get());
+    });
+    dialog_.Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+        const int key = event.GetKeyCode();
+        const wxWindow* focus = wxWindow::FindFocus();
+        // In an edit control these keys open its own clipboard menu.
+        if ((key == WXK_MENU || (key == WXK_F10 && event.GetModifiers() == wxMOD_SHIFT)) && !in_edit_control(focus)) {
+            // From the keyboard the menu opens below the focused control, not at the mouse.
+            dialog_.PopupMenu(own_menu_.get(), focus && focus != &dialog_
+                                                    ? dialog_.ScreenToClient(focus->GetScreenRect().GetBottomLeft())
+                                                    : wxDefaultPosition);
+        } else {
+            event.Skip();
+        }
+    });
+}
+
+CSystemMenu::~CSystemMenu() = default;
+
+wxMenu& CSystemMenu::Menu() const { return *own_menu_; }
