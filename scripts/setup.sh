@@ -27,7 +27,7 @@ case ${1:-} in
       # fuzzing (clang + libFuzzer)
       clang libclang-rt-14-dev
       # the Windows build, run under Wine
-      "${windows[@]}" wine64
+      "${windows[@]}" wine64 fonts-wine
     )
     ;;
 esac
