@@ -12,19 +12,11 @@
 
 namespace {
 
-std::string settings_text(const std::string& source, const std::string& dest, const std::string& kb,
-                          const std::string& lines) {
-    return "CREATOR=TAVENDRILLOX 1.0\r\nSOURCE=" + source + "\r\nDEST=" + dest + "\r\nKB=" + kb + "\r\nLINES=" +
-           lines + "\r\n\r\n";
-}
-
 // The program, next to this test program in the build tree.
 std::string program_path() {
     char self[MAX_PATH];
-    const DWORD n = ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string dir(self, n);
-    dir.erase(dir.find_last_of('\\') + 1);
-    return dir + TAV_PROGRAM;
+    std::string dir(self, ::GetModuleFileNameA(nullptr, self, MAX_PATH));
+    return dir.erase(dir.find_last_of('\\') + 1) + TAV_PROGRAM;
 }
 
 std::string window_text(HWND window) {
@@ -32,103 +24,59 @@ std::string window_text(HWND window) {
     return std::string(text, static_cast<size_t>(::GetWindowTextA(window, text, sizeof text)));
 }
 
-std::string class_name(HWND window) {
-    char name[256];
-    return std::string(name, static_cast<size_t>(::GetClassNameA(window, name, sizeof name)));
-}
-
 // Polls `find` for up to 20 seconds; the window it found, or null.
 template <class Find>
 HWND wait_for(Find find) {
-    for (int i = 0; i < 400; ++i) {
+    for (int i = 0; i < 400; ++i, ::Sleep(50))
         if (const HWND window = find()) return window;
-        ::Sleep(50);
-    }
     return nullptr;
 }
 
 // Presses and releases `key`, holding `modifier` (a virtual key) if given.
-void press(WORD key, WORD modifier = 0) {
-    std::vector<INPUT> inputs;
-    const auto add = [&](WORD vk, DWORD flags) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = vk;
-        input.ki.dwFlags = flags;
-        inputs.push_back(input);
-    };
-    if (modifier != 0) add(modifier, 0);
-    add(key, 0);
-    add(key, KEYEVENTF_KEYUP);
-    if (modifier != 0) add(modifier, KEYEVENTF_KEYUP);
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+void press(BYTE key, BYTE modifier = 0) {
+    if (modifier != 0) ::keybd_event(modifier, 0, 0, 0);
+    ::keybd_event(key, 0, 0, 0);
+    ::keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
+    if (modifier != 0) ::keybd_event(modifier, 0, KEYEVENTF_KEYUP, 0);
     ::Sleep(100);  // let the program take it in before the next one
 }
-
-// One message box as the user saw it.
-struct Box {
-    std::string caption;
-    std::string text;
-    friend bool operator==(const Box&, const Box&) = default;
-};
-
-void PrintTo(const Box& box, std::ostream* os) { *os << '"' << box.caption << "\": \"" << box.text << '"'; }
 
 class ProgramTest : public testing::Test {
 protected:
     ~ProgramTest() override {
-        if (process_.hProcess != nullptr) {
-            ::TerminateProcess(process_.hProcess, 1);
-            ::CloseHandle(process_.hProcess);
-            ::CloseHandle(process_.hThread);
-        }
+        if (process_.hProcess == nullptr) return;
+        ::TerminateProcess(process_.hProcess, 1);
+        ::CloseHandle(process_.hProcess);
+        ::CloseHandle(process_.hThread);
     }
 
-    // Starts the program in `folder`; its main dialog once it has the focus.
-    HWND Start(const std::string& folder) {
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        std::string command = '"' + program_path() + '"';
-        if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                              &process_))
-            return nullptr;
-        return wait_for([&] { return Foreground("Tavendrillox"); });
-    }
-
-    // The program's window that has the focus, if it has this caption.
-    HWND Foreground(const std::string& caption) const {
+    // The program's window that has the focus, if `wanted` says it is the one.
+    template <class Wanted>
+    HWND Focused(Wanted wanted) const {
         const HWND window = ::GetForegroundWindow();
         DWORD pid = 0;
         ::GetWindowThreadProcessId(window, &pid);
-        return pid == process_.dwProcessId && window_text(window) == caption ? window : nullptr;
+        return pid == process_.dwProcessId && wanted(window) ? window : nullptr;
+    }
+    HWND WaitForFocus(const std::string& caption) const {
+        return wait_for([&] { return Focused([&](HWND w) { return window_text(w) == caption; }); });
     }
 
-    // Answers the next message box with Enter once it has the focus.
-    Box AnswerMessageBox() const {
+    // Answers the next message box with Enter; its caption and text.
+    std::string AnswerMessageBox() const {
         const HWND box = wait_for([&] {
-            const HWND window = ::GetForegroundWindow();
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(window, &pid);
-            return pid == process_.dwProcessId && class_name(window) == "#32770" ? window : nullptr;
+            return Focused([](HWND w) {
+                char name[16];
+                return ::GetClassNameA(w, name, sizeof name) && std::string(name) == "#32770";
+            });
         });
-        if (box == nullptr) return {"(no message box)", ""};
+        if (box == nullptr) return "(no message box)";
         char text[1024];
         const UINT length = ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // the box's text control
-        Box shown{window_text(box), std::string(text, length)};
+        const std::string shown = window_text(box) + ": " + std::string(text, length);
         press(VK_RETURN);
         wait_for([&] { return ::IsWindow(box) ? nullptr : box; });
         return shown;
-    }
-
-    // The program's exit status, or -1 if it has not ended within a while.
-    int WaitForExit() {
-        if (::WaitForSingleObject(process_.hProcess, 20000) != WAIT_OBJECT_0) return -1;
-        DWORD status = 0;
-        ::GetExitCodeProcess(process_.hProcess, &status);
-        ::CloseHandle(process_.hProcess);
-        ::CloseHandle(process_.hThread);
-        process_ = {};
-        return static_cast<int>(status);
     }
 
     tavtest::TempDir dir_;
@@ -141,79 +89,75 @@ TEST_F(ProgramTest, GoAboutAndEnterAllByKeyboard) {
     const std::string source = "caf\xe9.txt", dest = "d\xe9st";
     ASSERT_TRUE(::CreateDirectoryA((dir_ / dest).c_str(), nullptr));
     tavtest::write_file(dir_ / source, "one\r\ntwo\r\nthree\r\n");
-    const std::string settings = settings_text(source, dest, "", "2");
+    const std::string settings = tavtest::settings_text(source, dest, "", "2");
     tavtest::write_file(dir_ / "tavendrillox.ini", settings);
 
-    const HWND dialog = Start(dir_.path());
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    std::string command = '"' + program_path() + '"';
+    ASSERT_TRUE(::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, dir_.path().c_str(),
+                                 &startup, &process_));
+    const HWND dialog = WaitForFocus("Tavendrillox");
     ASSERT_NE(dialog, nullptr) << "the dialog did not get the focus";
+
     // The focus starts on Quit; Go is the sixth tab stop after it.
     for (int i = 0; i < 6; ++i) press(VK_TAB);
     press(VK_SPACE);
-    std::vector<Box> boxes;
+    std::vector<std::string> boxes;
     for (int i = 0; i < 3; ++i) boxes.push_back(AnswerMessageBox());
-    EXPECT_EQ(boxes, (std::vector<Box>{{"Get out", "0 2"},
-                                       {"Outfile", dest + "\\tavendrillox1.txt"},
-                                       {"Outfile", dest + "\\tavendrillox2.txt"}}));
+    EXPECT_EQ(boxes, (std::vector<std::string>{"Get out: 0 2", "Outfile: " + dest + "\\tavendrillox1.txt",
+                                               "Outfile: " + dest + "\\tavendrillox2.txt"}));
     EXPECT_EQ(tavtest::read_file(dir_ / dest + "\\tavendrillox1.txt"), "one\r\ntwo\r\n");
     EXPECT_EQ(tavtest::read_file(dir_ / dest + "\\tavendrillox2.txt"), "three\r\n");
     EXPECT_EQ(tavtest::count_entries(dir_ / dest), 2);
-    ASSERT_EQ(wait_for([&] { return Foreground("Tavendrillox"); }), dialog);
+    ASSERT_EQ(WaitForFocus("Tavendrillox"), dialog);
 
     // About is the system menu's last entry (Wine adds an About of its own before it).
     press(VK_SPACE, VK_MENU);
     press(VK_END);
     press(VK_RETURN);
-    const HWND about = wait_for([&] { return Foreground("About Tavendrillox"); });
-    EXPECT_NE(about, nullptr) << "no About box after Alt+Space, End, Enter";
+    EXPECT_NE(WaitForFocus("About Tavendrillox"), nullptr) << "no About box after Alt+Space, End, Enter";
     press(VK_RETURN);  // OK
-    ASSERT_EQ(wait_for([&] { return Foreground("Tavendrillox"); }), dialog);
+    ASSERT_EQ(WaitForFocus("Tavendrillox"), dialog);
 
     // Enter in an edit control is Quit: the settings are saved as shown.
     press(VK_TAB);
     press(VK_RETURN);
-    EXPECT_EQ(WaitForExit(), 0);
+    ASSERT_EQ(::WaitForSingleObject(process_.hProcess, 20000), WAIT_OBJECT_0);
+    DWORD status = 1;
+    ::GetExitCodeProcess(process_.hProcess, &status);
+    EXPECT_EQ(status, 0u);
     EXPECT_EQ(tavtest::read_file(dir_ / "tavendrillox.ini"), settings);
 }
 
-// Explorer shows these: the icon and the version data.
+// What Explorer shows of the program file: its icon and its version data.
 TEST(ProgramFile, CarriesItsIconAndVersionData) {
     const std::string program = program_path();
     const HMODULE module = ::LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(module, nullptr) << program;
-    EXPECT_NE(::FindResourceA(module, MAKEINTRESOURCEA(128), MAKEINTRESOURCEA(14 /* RT_GROUP_ICON */)), nullptr);
     for (const int size : {16, 32}) {
-        const HICON icon = static_cast<HICON>(::LoadImageA(module, MAKEINTRESOURCEA(128), IMAGE_ICON, size, size, 0));
+        const auto icon = static_cast<HICON>(::LoadImageA(module, MAKEINTRESOURCEA(128), IMAGE_ICON, size, size, 0));
         ICONINFO info{};
-        BITMAP bitmap{};
+        BITMAP mask{};
         ASSERT_TRUE(icon && ::GetIconInfo(icon, &info)) << size;
-        ::GetObjectA(info.hbmMask, sizeof bitmap, &bitmap);
-        EXPECT_EQ(bitmap.bmWidth, size);
-        ::DeleteObject(info.hbmMask);
-        ::DeleteObject(info.hbmColor);
-        ::DestroyIcon(icon);
+        ::GetObjectA(info.hbmMask, sizeof mask, &mask);
+        EXPECT_EQ(mask.bmWidth, size);
     }
     ::FreeLibrary(module);
 
     DWORD ignored = 0;
     std::vector<char> data(::GetFileVersionInfoSizeA(program.c_str(), &ignored));
-    ASSERT_FALSE(data.empty());
     ASSERT_TRUE(::GetFileVersionInfoA(program.c_str(), 0, static_cast<DWORD>(data.size()), data.data()));
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(::VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
+    EXPECT_EQ(std::vector<DWORD>({fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
+                                  fixed->dwProductVersionLS}),
+              std::vector<DWORD>({0x10000, 1, 0x10000, 1}));  // 1.0.0.1
     const std::pair<const char*, const char*> strings[] = {
-        {"CompanyName", ""},
-        {"FileDescription", "Tavendrillox MFC Application"},
-        {"FileVersion", "1, 0, 0, 1"},
-        {"InternalName", "Tavendrillox"},
-        {"LegalTrademarks", ""},
-        {"OriginalFilename", "Tavendrillox.EXE"},
-        {"ProductName", "Tavendrillox Application"},
-        {"ProductVersion", "1, 0, 0, 1"},
+        {"CompanyName", ""}, {"FileDescription", "Tavendrillox MFC Application"}, {"FileVersion", "1, 0, 0, 1"},
+        {"InternalName", "Tavendrillox"}, {"LegalTrademarks", ""}, {"OriginalFilename", "Tavendrillox.EXE"},
+        {"ProductName", "Tavendrillox Application"}, {"ProductVersion", "1, 0, 0, 1"},
     };
     for (const auto& [name, expected] : strings) {
         char* value = nullptr;
