@@ -4,6 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${1:-build-win}
+bash scripts/setup.sh --tests
 wx=$(bash scripts/wxmsw.sh)
 cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTAV_WERROR=ON -DTAV_BUILD_BENCH=OFF -DwxWidgets_CONFIG_EXECUTABLE="$wx/bin/wx-config" >/dev/null
