@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Builds an installable package into dist/: package.sh deb
+# Builds an installable package into dist/: package.sh deb|windows
 #
 # deb: the Debian package, built the Debian way (dpkg-buildpackage and the
 # debian/ folder) from a clean copy of the work tree in build-deb/, then
 # checked by lintian, desktop-file-validate and appstreamcli. Any error or
 # warning fails the build; lintian's full report is in build-deb/lintian.txt.
+#
+# windows: the Windows installer, tavendrillox-<version>-setup.exe, made by
+# NSIS (res/windows/tavendrillox.nsi) from the program and help page that
+# scripts/build-windows.sh builds for the zip.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -54,10 +58,20 @@ deb() {
   echo "Built dist/$deb ($(stat -c %s "dist/$deb") bytes)"
 }
 
+windows() {
+  local dir=build-win-dist version
+  bash scripts/build-windows.sh "$dir"
+  cmake --build "$dir" --target windows_setup
+  version=$(sed -n 's/^#define TAV_VERSION "\(.*\)"$/\1/p' "$dir/res/version.h")
+  cp "$dir/tavendrillox-$version-setup.exe" dist/
+  echo "Built dist/tavendrillox-$version-setup.exe ($(stat -c %s "dist/tavendrillox-$version-setup.exe") bytes)"
+}
+
 case ${1:-} in
   deb) deb ;;
+  windows) windows ;;
   *)
-    echo "usage: package.sh deb" >&2
+    echo "usage: package.sh deb|windows" >&2
     exit 2
     ;;
 esac

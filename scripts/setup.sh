@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build needs (Debian 12, as root), skipping packages that
-# are already there. With --windows, also what the Windows build needs; with
-# --tests, what every test step needs; with --package, what building and
-# checking the Debian package needs.
+# are already there. With --windows, also what the Windows program and its
+# installer need; with --tests, what every test step needs; with --package,
+# what building and checking the Debian package needs.
 set -euo pipefail
 
 packages=(
@@ -15,8 +15,9 @@ packages=(
   xvfb xauth
 )
 # The Windows build: the cross compiler, with which wxMSW is built from
-# Debian's source package (scripts/wxmsw.sh). Its icon is made by ImageMagick too.
-windows=(g++-mingw-w64-x86-64-posix)
+# Debian's source package (scripts/wxmsw.sh), and NSIS for the installer.
+# Its icon is made by ImageMagick too.
+windows=(g++-mingw-w64-x86-64-posix nsis)
 case ${1:-} in
   --windows) packages+=("${windows[@]}") ;;
   --package) packages+=(dpkg-dev debhelper lintian desktop-file-utils appstream) ;;
