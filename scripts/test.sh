@@ -21,15 +21,16 @@ echo "== Sanitizer build and test (ASan + UBSan)"
 bash scripts/build.sh build-sanitize -DTAV_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest build-sanitize
 
-# The Windows program and its tests under Wine, then the zip a user gets.
+# The Windows program and its tests under Wine, then what a user gets: the
+# zip and the installer (made together), the installer tried under Wine.
 # TAV_SKIP_WINDOWS=1 leaves them out of a quick local run, never out of CI.
 if [[ ${TAV_SKIP_WINDOWS:-} == 1 && ${CI:-} != true ]]; then
   echo "== Windows steps skipped (TAV_SKIP_WINDOWS=1)"
 else
   echo "== Windows build (mingw-w64) and test under Wine"
   bash scripts/test-windows.sh
-  echo "== Windows zip"
-  bash scripts/build-windows.sh
+  echo "== Windows zip and installer: install, start, uninstall under Wine"
+  bash scripts/test-installer.sh
 fi
 
 # Each fuzz target for a short, fixed time; a longer run is: bash fuzz/run.sh 3600
