@@ -58,6 +58,10 @@ void ChunkWriter::write_raw(std::string_view text) {
     if (writing_) piece_.write_raw(text);
 }
 
+void ChunkWriter::write_raw(const RawBlock& block) {
+    if (writing_) piece_.write_raw(block);
+}
+
 void ChunkWriter::finish() {
     if (!writing_) return;
     writing_ = false;

@@ -22,30 +22,20 @@ public:
     PieceCounter(std::int32_t line_limit, std::int32_t byte_limit)
         : line_limit_(line_limit), byte_limit_(byte_limit) {}
 
-    // How many leading bytes of raw text belong to the current piece; sets
+    // How many leading bytes of a raw block belong to the current piece; sets
     // `completes` when they bring it to a limit. Never splits a CR LF pair.
-    std::size_t take(std::string_view raw, bool& completes) {
-        completes = false;
-        const char* const begin = raw.data();
-        const char* const end = begin + raw.size();
-        // Most blocks lie wholly inside a piece: count them in bulk.
-        std::int64_t lines = 0, chars = 0;
-        bool fits = true;
-        if (line_limit_ > 0) {
-            lines = static_cast<std::int64_t>(textscan::count_lf(begin, end));
-            fits = lines_ + lines < line_limit_;
-        }
-        if (fits && byte_limit_ > 0) {
-            chars = static_cast<std::int64_t>(raw.size() - textscan::count_crlf(begin, end));
-            fits = chars_ + chars < byte_limit_;
-        }
-        if (fits) {
+    std::size_t take(const RawBlock& block, bool& completes) {
+        // Most blocks lie wholly inside a piece: their census says so.
+        const auto lines = static_cast<std::int64_t>(block.census.lfs);
+        const auto chars = static_cast<std::int64_t>(block.text.size() - block.census.pairs);
+        completes = (line_limit_ > 0 && lines_ + lines >= line_limit_) ||
+                    (byte_limit_ > 0 && chars_ + chars >= byte_limit_);
+        if (!completes) {
             lines_ += lines;
             chars_ += chars;
-            return raw.size();
+            return block.text.size();
         }
-        completes = true;
-        const std::size_t n = cut_position(raw);
+        const std::size_t n = cut_position(block.text);
         lines_ = chars_ = 0;
         return n;
     }
@@ -78,9 +68,22 @@ private:
 
     std::int64_t line_limit_;
     std::int64_t byte_limit_;
-    std::int64_t lines_ = 0;  // LFs in the current piece (counted only under a line limit)
-    std::int64_t chars_ = 0;  // characters in the current piece (counted only under a size limit)
+    std::int64_t lines_ = 0;  // LFs in the current piece
+    std::int64_t chars_ = 0;  // characters in the current piece
 };
+
+// Cuts the first n bytes off a block, as a block of their own; no CR LF pair
+// lies across the cut, so the two censuses add up to the old one.
+RawBlock take_front(RawBlock& block, std::size_t n) {
+    RawBlock front{block.text.substr(0, n), {}};
+    if (n == block.text.size()) {
+        front.census = block.census;
+    } else {
+        textscan::scan(front.text.data(), front.text.data() + n, false, front.census);
+    }
+    block = {block.text.substr(n), block.census - front.census};
+    return front;
+}
 
 // The first failing check's message, or nullptr when the settings can run.
 const char* validation_error(const SplitSettings& s) {
@@ -113,12 +116,10 @@ void SplitRun::run(const SplitSettings& settings, MessageSink& sink) const {
     PieceCounter counter(line_limit, byte_limit);
     std::int32_t file_counter = 1;
     writer.begin(file_counter);
-    for (std::string_view block = source.read_raw_block(); !block.empty(); block = source.read_raw_block()) {
-        while (!block.empty()) {
+    for (RawBlock block = source.read_raw_block(); !block.text.empty(); block = source.read_raw_block()) {
+        while (!block.text.empty()) {
             bool completes = false;
-            const std::size_t n = counter.take(block, completes);
-            writer.write_raw(block.substr(0, n));
-            block.remove_prefix(n);
+            writer.write_raw(take_front(block, counter.take(block, completes)));
             if (completes) {
                 writer.finish();
                 // Wraps like the 32-bit counter it is rather than overflowing.

@@ -95,17 +95,17 @@ TextInFile& TextInFile::get(char& ch) {
     }
 }
 
-std::string_view TextInFile::end_of_input() {
+RawBlock TextInFile::end_of_input() {
     if (held_cr_) {
         held_cr_ = false;
         buffer_[0] = '\r';
-        return {buffer_.get(), 1};
+        return {{buffer_.get(), 1}, {}};
     }
     flags_ |= kEof | kFail;
     return {};
 }
 
-std::string_view TextInFile::read_raw_block() {
+RawBlock TextInFile::read_raw_block() {
     if (!good()) {
         flags_ |= kFail;
         return {};
@@ -115,29 +115,29 @@ std::string_view TextInFile::read_raw_block() {
         char* begin = buffer_.get() + pos_;
         char* end = buffer_.get() + fill_;
         pos_ = fill_;
-        if (ctrl_z_ends()) {
-            if (auto* z = static_cast<char*>(std::memchr(begin, kCtrlZ, static_cast<std::size_t>(end - begin)))) {
-                end = z;
-                ended_ = true;
-                fill_ = pos_ = static_cast<std::size_t>(z - buffer_.get());
-            }
+        textscan::Census census;
+        if (char* const stop = const_cast<char*>(textscan::scan(begin, end, ctrl_z_ends(), census)); stop != end) {
+            end = stop;  // at a 0x1A
+            ended_ = true;
+            fill_ = pos_ = static_cast<std::size_t>(stop - buffer_.get());
         }
         if (held_cr_) {
             // The block was just read in after the slack page: there is room.
             held_cr_ = false;
             *--begin = '\r';
+            if (end - begin > 1 && begin[1] == '\n') ++census.pairs;
         }
         // Whether a final CR pairs with an LF depends on the next block.
         if (end != begin && end[-1] == '\r' && !ended_) {
             --end;
             held_cr_ = true;
         }
-        if (end != begin) return {begin, static_cast<std::size_t>(end - begin)};
+        if (end != begin) return {{begin, static_cast<std::size_t>(end - begin)}, census};
     }
 }
 
 std::string_view TextInFile::read_block() {
-    const std::string_view raw = read_raw_block();
+    const std::string_view raw = read_raw_block().text;
     // Drop the CR of each pair, in place. No pair straddles two blocks.
     char* const begin = const_cast<char*>(raw.data());
     char* const end = begin + raw.size();
@@ -242,36 +242,36 @@ void TextOutFile::append_bytes(const char* data, std::size_t size) {
     }
 }
 
-// Writes text with each LF that needs it expanded to CR LF (keep_pairs: only
-// bare ones). Long stretches with nothing to expand go straight to the file
-// when they are in step with it (see direct_size()).
-void TextOutFile::append_expanding(std::string_view text, bool keep_pairs) {
+// Writes text with each LF that needs it expanded to CR LF. Long stretches
+// with nothing to expand go straight to the file when they are in step with
+// it (see direct_size()).
+void TextOutFile::append_expanding(std::string_view text, Expand expand) {
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     const char* p = begin;
     while (p < end && good()) {
-        const bool cr_before = keep_pairs && p > begin && p[-1] == '\r';
-        const char* expand;
-        if (keep_pairs) {
-            expand = textscan::find_bare_lf(p, end, cr_before);
-        } else {
-            expand = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-            if (expand == nullptr) expand = end;
+        const bool cr_before = expand == Expand::BareLf && p > begin && p[-1] == '\r';
+        const char* next = end;
+        if (expand == Expand::BareLf) {
+            next = textscan::find_bare_lf(p, end, cr_before);
+        } else if (expand == Expand::EveryLf) {
+            next = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+            if (next == nullptr) next = end;
         }
-        const auto plain = static_cast<std::size_t>(expand - p);
+        const auto plain = static_cast<std::size_t>(next - p);
         if (const std::size_t direct = direct_size(p, plain)) {
             write_through(p, direct);
             p += direct;
             continue;
         }
-        if (plain >= kPlainCopy) {
-            // Nothing to expand for a while: the library's copy is fastest.
+        if (plain >= kPlainCopy || next == end) {
+            // Nothing to expand for a while: a plain copy is fastest.
             append_bytes(p, plain);
-            p = expand;
+            p = next;
             continue;
         }
         char* out = buffer_.get() + fill_;
-        textscan::copy_expanding(p, end, out, buffer_.get() + capacity_, keep_pairs, cr_before);
+        textscan::copy_expanding(p, end, out, buffer_.get() + capacity_, expand == Expand::BareLf, cr_before);
         fill_ = static_cast<std::size_t>(out - buffer_.get());
         flush_full();
     }
@@ -294,16 +294,24 @@ TextOutFile& TextOutFile::write(std::string_view text) {
         flags_ |= kFail;
         return *this;
     }
-    append_expanding(text, false);
+    append_expanding(text, Expand::EveryLf);
     return *this;
 }
 
 TextOutFile& TextOutFile::write_raw(std::string_view text) {
+    textscan::Census census;
+    textscan::scan(text.data(), text.data() + text.size(), false, census);
+    return write_raw(RawBlock{text, census});
+}
+
+TextOutFile& TextOutFile::write_raw(const RawBlock& block) {
     if (!good()) {
         flags_ |= kFail;
         return *this;
     }
-    append_expanding(text, true);
+    // Without pairs every LF is bare, and the simpler expansion does.
+    const textscan::Census& c = block.census;
+    append_expanding(block.text, c.bare() == 0 ? Expand::None : c.pairs == 0 ? Expand::EveryLf : Expand::BareLf);
     return *this;
 }
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "rawfile.h"
+#include "textscan.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -30,6 +31,13 @@ public:
 protected:
     static constexpr unsigned kEof = 1, kFail = 2, kBad = 4;
     unsigned flags_ = 0;
+};
+
+// A block of raw text (see textscan.h) with its census, taken in the same
+// pass that looked for the 0x1A ending the input.
+struct RawBlock {
+    std::string_view text;
+    textscan::Census census;
 };
 
 // Frees the streams' page-aligned buffers.
@@ -69,7 +77,7 @@ public:
     // pair is left as it is on disk and stands for one LF. No pair is split
     // between two blocks. Hand it to TextOutFile::write_raw() to copy text
     // through.
-    std::string_view read_raw_block();
+    RawBlock read_raw_block();
 
     // True once a read from the file has failed (rather than reached its end).
     // The input ends there, like an ordinary end of file.
@@ -83,7 +91,7 @@ public:
 private:
     bool open_with(const std::string& path, bool create_missing);
     bool refill();
-    std::string_view end_of_input();
+    RawBlock end_of_input();
     bool ctrl_z_ends() const { return ctrl_z_ends_input_ && !file_.is_char_device(); }
 
     RawFile file_;
@@ -127,6 +135,8 @@ public:
     // unchanged and a bare LF as CR LF. An LF at the start of text counts as
     // bare, so a pair must not be split between calls.
     TextOutFile& write_raw(std::string_view text);
+    // The same for a block whose census is known, which spares a pass over it.
+    TextOutFile& write_raw(const RawBlock& block);
 
     // Flushes, then waits until the file's content is on the disk. True only
     // if every character got there.
@@ -139,7 +149,8 @@ public:
 
 private:
     void append_bytes(const char* data, std::size_t size);
-    void append_expanding(std::string_view text, bool keep_pairs);
+    enum class Expand { None, EveryLf, BareLf };
+    void append_expanding(std::string_view text, Expand expand);
     void write_through(const char* data, std::size_t size);
     std::size_t direct_size(const char* data, std::size_t size) const;
     void flush_full();

@@ -1,19 +1,47 @@
 // Bulk scanning and copying for the text streams and the split, working on
 // "raw text": bytes as they are on disk, in which a CR directly followed by
 // LF is one line break, and so is an LF on its own (a bare LF). Every other
-// byte is one character. SIMD where the compiler offers SSE2, plain loops
-// elsewhere; both give the same results.
+// byte is one character.
+//
+// Every function runs on one code path, chosen once per process from what
+// the processor offers: AVX-512 (with VBMI2), AVX2, SSE2 or plain C++. All
+// paths give the same results. TAV_SIMD=avx2, sse2 or plain in the
+// environment holds a process to that path or a lower one.
 #pragma once
 
 #include <cstddef>
+#include <optional>
+#include <string_view>
+#include <vector>
 
 namespace tav::textscan {
 
-// Number of LF bytes in [begin, end).
-std::size_t count_lf(const char* begin, const char* end);
+enum class Path { Plain, Sse2, Avx2, Avx512 };
 
-// Number of CR LF pairs lying wholly inside [begin, end).
-std::size_t count_crlf(const char* begin, const char* end);
+// The path in use.
+Path active_path();
+// Every path that this build can run on this processor, lowest first.
+std::vector<Path> available_paths();
+// Runs later calls on `path`, if it is available (for tests and the
+// benchmark); returns whether it is.
+bool use_path(Path path);
+// "plain", "sse2", "avx2", "avx512": the names TAV_SIMD takes.
+const char* path_name(Path path);
+std::optional<Path> path_named(std::string_view name);
+
+// What one pass over raw text finds.
+struct Census {
+    std::size_t lfs = 0;    // LF bytes
+    std::size_t pairs = 0;  // CR LF pairs lying wholly inside
+    // LFs without a CR before them: each becomes CR LF when written.
+    std::size_t bare() const { return lfs - pairs; }
+    friend Census operator-(const Census& a, const Census& b) { return {a.lfs - b.lfs, a.pairs - b.pairs}; }
+    friend bool operator==(const Census&, const Census&) = default;
+};
+
+// One pass over [begin, end): returns the first 0x1A, or end if there is none
+// or stop_at_ctrl_z is false, and sets census to what lies before it.
+const char* scan(const char* begin, const char* end, bool stop_at_ctrl_z, Census& census);
 
 // The first bare LF in [begin, end), or end. cr_before says whether the
 // byte just before begin is a CR (which would pair with an LF at begin).

@@ -47,16 +47,24 @@ std::string read_by_block(const std::string& path, std::size_t buffer_size) {
 }
 
 // Everything read_raw_block() delivers; checks that no CR LF pair is split
-// between two blocks.
+// between two blocks and that each block's census is right.
 std::string read_by_raw_block(const std::string& path, std::size_t buffer_size) {
     TextInFile in(buffer_size);
     EXPECT_TRUE(in.open_existing(path));
     std::string out;
     bool ended_with_cr = false;
-    for (auto block = in.read_raw_block(); !block.empty(); block = in.read_raw_block()) {
-        EXPECT_FALSE(ended_with_cr && block.front() == '\n') << "a CR LF pair was split";
-        ended_with_cr = block.back() == '\r';
-        out += block;
+    for (auto block = in.read_raw_block(); !block.text.empty(); block = in.read_raw_block()) {
+        const std::string_view text = block.text;
+        EXPECT_FALSE(ended_with_cr && text.front() == '\n') << "a CR LF pair was split";
+        ended_with_cr = text.back() == '\r';
+        // The census is what counting the block byte by byte gives.
+        tav::textscan::Census counted;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            counted.lfs += text[i] == '\n';
+            counted.pairs += text[i] == '\n' && i > 0 && text[i - 1] == '\r';
+        }
+        EXPECT_EQ(block.census, counted);
+        out += text;
     }
     EXPECT_TRUE(in.eof() && in.fail());
     return out;
