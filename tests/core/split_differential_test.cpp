@@ -1,6 +1,7 @@
 // The split's bulk path against a character-at-a-time reference on random
 // bytes heavy in CR, LF, Ctrl-Z and NUL, with random limits and buffer sizes:
-// the pieces must match byte for byte and the messages one for one.
+// the pieces must match byte for byte and the messages one for one. It runs
+// once on every code path (textscan.h) that the processor has.
 // TAV_DIFF_ITERATIONS=N runs N random cases instead of the default 150
 // (bench/run.sh uses it for a long run).
 #include "tav/split.h"
@@ -11,6 +12,7 @@
 #include "support/files.h"
 #include "support/recordingsink.h"
 #include "textfile.h"
+#include "textscan.h"
 
 #include <gtest/gtest.h>
 
@@ -124,7 +126,20 @@ int iterations() {
 
 }  // namespace
 
-TEST(SplitDifferential, BulkPathMatchesCharacterPathOnRandomInput) {
+// Runs the bulk path on the code path the test is for.
+class SplitDifferential : public testing::TestWithParam<tav::textscan::Path> {
+protected:
+    void SetUp() override { ASSERT_TRUE(tav::textscan::use_path(GetParam())); }
+    void TearDown() override { tav::textscan::use_path(before_); }
+
+private:
+    tav::textscan::Path before_ = tav::textscan::active_path();
+};
+
+INSTANTIATE_TEST_SUITE_P(Paths, SplitDifferential, testing::ValuesIn(tav::textscan::available_paths()),
+                         [](const auto& path) { return std::string(tav::textscan::path_name(path.param)); });
+
+TEST_P(SplitDifferential, BulkPathMatchesCharacterPathOnRandomInput) {
     tavtest::TempDir dir;
     tav::SplitSettings s{dir / "source.txt", dir / "out", "", ""};
     std::filesystem::create_directory(s.dest);
