@@ -7,10 +7,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
+using tav::textscan::path_name;
 
 namespace tavbench {
 
@@ -55,12 +57,37 @@ void clear_folder(const std::string& folder) {
     ::sync();  // so that one run's write-back does not land in the next one's time
 }
 
+// One line of the tables: a GNU command alone (cat, cp), or a case with our
+// engine's figures for each code path beside GNU's.
 struct Row {
     std::string source, name, gnu_name;
-    Summary ours, gnu;
+    std::vector<Summary> ours;  // one per path, empty for a GNU command alone
+    std::vector<bool> checked;  // whether our pieces held the source, per path
+    Summary gnu;
     double cp_seconds = 0;
-    bool checked = true;
 };
+
+// "AMD EPYC", as the system names the processor.
+std::string processor_name() {
+    std::ifstream cpuinfo("/proc/cpuinfo");
+    for (std::string line; std::getline(cpuinfo, line);) {
+        if (line.rfind("model name", 0) == 0 && line.find(':') != std::string::npos) {
+            const std::size_t from = line.find_first_not_of(" \t", line.find(':') + 1);
+            return from == std::string::npos ? "" : line.substr(from);
+        }
+    }
+    return "unknown processor";
+}
+
+const char* path_title(tav::textscan::Path path) {
+    switch (path) {
+        case tav::textscan::Path::Plain: return "plain C++";
+        case tav::textscan::Path::Sse2: return "SSE2";
+        case tav::textscan::Path::Avx2: return "AVX2";
+        case tav::textscan::Path::Avx512: return "AVX-512 VBMI2";
+    }
+    return "?";
+}
 
 class Bench {
 public:
@@ -79,7 +106,7 @@ public:
             all_ok = bench_source(kind, cases) && all_ok;
         std::error_code ec;
         fs::remove_all(out_, ec);
-        print_table();
+        for (std::size_t p = 0; p < o_.paths.size(); ++p) print_table(p);
         return all_ok ? 0 : 1;
     }
 
@@ -92,12 +119,13 @@ private:
             std::printf("cannot write %s\n", source.c_str());
             return false;
         }
+        settle_disk();
         const std::optional<TextDigest> expected = digest_file(source);  // also brings it into the page cache
         bool ok = expected.has_value();
 
-        Row cat{kind_name(kind), "cat > /dev/null", "", {}, {}, 0, true};
+        Row cat{kind_name(kind), "cat > /dev/null", "", {}, {}, {}, 0};
         cat.gnu = time_runs({"cat", source});
-        Row cp{kind_name(kind), "cp", "", {}, {}, 0, true};
+        Row cp{kind_name(kind), "cp", "", {}, {}, {}, 0};
         cp.gnu = time_runs({"cp", source, out_ + "/copy"});
         rows_.push_back(cat);
         rows_.push_back(cp);
@@ -106,26 +134,37 @@ private:
 
         for (const Case& c : cases) {
             Row row{kind_name(kind), c.name, c.gnu.front() + (c.gnu.size() > 1 ? " " + c.gnu[1] + " " + c.gnu[2] : ""),
-                    {}, {}, cp.gnu.seconds, true};
-            std::vector<Cost> ours, gnu;
-            // Alternate the two so that a burst of load on the machine hits both alike.
-            for (int r = 0; r < o_.runs; ++r) {
+                    {}, std::vector<bool>(o_.paths.size(), true), {}, cp.gnu.seconds};
+            std::vector<std::string> gnu_argv = c.gnu;
+            gnu_argv.push_back(source);
+            gnu_argv.push_back(c.gnu_is_split ? out_ + "/x" : out_ + "/copy");
+            const std::vector<std::string> ours_argv = {o_.self, "split", source, out_, c.lines, c.kb};
+            std::vector<std::vector<Cost>> ours(o_.paths.size());
+            std::vector<Cost> gnu;
+            // A first round that is not counted, then the counted ones. Each
+            // round runs every path and GNU in turn, so that a burst of load
+            // on the machine hits them alike.
+            for (int r = -1; r < o_.runs; ++r) {
+                for (std::size_t p = 0; p < o_.paths.size(); ++p) {
+                    clear_folder(out_);
+                    const Cost cost = measure(ours_argv, {std::string("TAV_SIMD=") + path_name(o_.paths[p])});
+                    int pieces = 0;
+                    const bool same = expected && digest_pieces(out_, pieces) == *expected;
+                    if (!same) std::printf("   check FAILED: %s on %s (%d pieces)\n", c.name, path_title(o_.paths[p]), pieces);
+                    row.checked[p] = row.checked[p] && same;
+                    if (r >= 0) ours[p].push_back(cost);
+                }
                 clear_folder(out_);
-                ours.push_back(measure({o_.self, "split", source, out_, c.lines, c.kb}));
-                int pieces = 0;
-                const bool same = expected && digest_pieces(out_, pieces) == *expected;
-                if (!same) std::printf("   check FAILED: %s (%d pieces)\n", c.name, pieces);
-                row.checked = row.checked && same;
-                clear_folder(out_);
-                std::vector<std::string> argv = c.gnu;
-                argv.push_back(source);
-                argv.push_back(c.gnu_is_split ? out_ + "/x" : out_ + "/copy");
-                gnu.push_back(measure(argv));
+                const Cost cost = measure(gnu_argv);
+                if (r >= 0) gnu.push_back(cost);
             }
             clear_folder(out_);
-            row.ours = summarise(ours);
             row.gnu = summarise(gnu);
-            ok = ok && row.checked && row.ours.ok && row.gnu.ok;
+            ok = ok && row.gnu.ok;
+            for (std::size_t p = 0; p < o_.paths.size(); ++p) {
+                row.ours.push_back(summarise(ours[p]));
+                ok = ok && row.checked[p] && row.ours[p].ok;
+            }
             rows_.push_back(row);
             report(row);
         }
@@ -133,11 +172,13 @@ private:
         return ok;
     }
 
+    // A command on its own: one run that is not counted, then the counted ones.
     Summary time_runs(const std::vector<std::string>& argv) {
         std::vector<Cost> costs;
-        for (int r = 0; r < o_.runs; ++r) {
+        for (int r = -1; r < o_.runs; ++r) {
             clear_folder(out_);
-            costs.push_back(measure(argv));
+            const Cost cost = measure(argv);
+            if (r >= 0) costs.push_back(cost);
         }
         clear_folder(out_);
         return summarise(costs);
@@ -148,39 +189,46 @@ private:
     double mbps(double seconds) const { return seconds > 0 ? static_cast<double>(o_.size) / 1e6 / seconds : 0; }
 
     void report(const Row& r) const {
-        if (r.gnu_name.empty()) {
+        if (r.ours.empty()) {
             std::printf("   %-16s %7.3f s %8.0f MB/s  +sync %7.3f s  cpu %6.3f s  peak %6.1f MiB\n", r.name.c_str(),
                         r.gnu.seconds, mbps(r.gnu.seconds), r.gnu.synced, r.gnu.cpu, mib(r.gnu.peak_rss_kib));
-        } else {
-            std::printf("   %-16s ours %6.3f s %5.0f MB/s +sync %6.3f s cpu %6.3f s peak %4.1f MiB | %-16s %6.3f s"
-                        " +sync %6.3f s cpu %6.3f s peak %4.1f MiB | ours/GNU %.2f ours/cp %.2f check %s\n",
-                        r.name.c_str(), r.ours.seconds, mbps(r.ours.seconds), r.ours.synced, r.ours.cpu,
-                        mib(r.ours.peak_rss_kib), r.gnu_name.c_str(), r.gnu.seconds, r.gnu.synced, r.gnu.cpu,
-                        mib(r.gnu.peak_rss_kib), r.ours.seconds / r.gnu.seconds, r.ours.seconds / r.cp_seconds,
-                        r.checked ? "ok" : "FAILED");
+            std::fflush(stdout);
+            return;
+        }
+        std::printf("   %-16s %-16s %6.3f s +sync %6.3f s cpu %6.3f s peak %4.1f MiB\n", r.name.c_str(),
+                    r.gnu_name.c_str(), r.gnu.seconds, r.gnu.synced, r.gnu.cpu, mib(r.gnu.peak_rss_kib));
+        for (std::size_t p = 0; p < r.ours.size(); ++p) {
+            const Summary& s = r.ours[p];
+            std::printf("   %-16s ours, %-13s %6.3f s %5.0f MB/s +sync %6.3f s cpu %6.3f s peak %4.1f MiB | "
+                        "ours/GNU %.2f ours/cp %.2f check %s\n",
+                        "", path_title(o_.paths[p]), s.seconds, mbps(s.seconds), s.synced, s.cpu,
+                        mib(s.peak_rss_kib), s.seconds / r.gnu.seconds, s.seconds / r.cp_seconds,
+                        r.checked[p] ? "ok" : "FAILED");
         }
         std::fflush(stdout);
     }
 
-    void print_table() const {
-        std::printf("\nMedians of %d runs, %llu MiB per source, MB = 10^6 bytes.\n\n", o_.runs,
+    void print_table(std::size_t p) const {
+        std::printf("\nProcessor: %s; code path: %s. Medians of %d runs, %llu MiB per source, MB = 10^6 bytes.\n\n",
+                    processor_name().c_str(), path_title(o_.paths[p]), o_.runs,
                     static_cast<unsigned long long>(o_.size >> 20));
         std::printf("| source | case | ours s | ours MB/s | ours +sync s | ours cpu s | ours peak MiB | GNU | GNU s "
                     "| GNU +sync s | GNU cpu s | GNU peak MiB | ours/GNU | ours/cp | check |\n");
         std::printf("|---|---|---:|---:|---:|---:|---:|---|---:|---:|---:|---:|---:|---:|---|\n");
         for (const Row& r : rows_) {
-            if (r.gnu_name.empty()) {
+            if (r.ours.empty()) {
                 std::printf("| %s | %s | | | | | | %s | %.3f | %.3f | %.3f | %.1f | | | |\n", r.source.c_str(),
                             r.name.c_str(), r.name.c_str(), r.gnu.seconds, r.gnu.synced, r.gnu.cpu,
                             mib(r.gnu.peak_rss_kib));
                 continue;
             }
+            const Summary& s = r.ours[p];
             std::printf("| %s | %s | %.3f | %.0f | %.3f | %.3f | %.1f | %s | %.3f | %.3f | %.3f | %.1f | %.2f | %.2f "
                         "| %s |\n",
-                        r.source.c_str(), r.name.c_str(), r.ours.seconds, mbps(r.ours.seconds), r.ours.synced,
-                        r.ours.cpu, mib(r.ours.peak_rss_kib), r.gnu_name.c_str(), r.gnu.seconds, r.gnu.synced,
-                        r.gnu.cpu, mib(r.gnu.peak_rss_kib), r.ours.seconds / r.gnu.seconds,
-                        r.ours.seconds / r.cp_seconds, r.checked ? "ok" : "FAILED");
+                        r.source.c_str(), r.name.c_str(), s.seconds, mbps(s.seconds), s.synced, s.cpu,
+                        mib(s.peak_rss_kib), r.gnu_name.c_str(), r.gnu.seconds, r.gnu.synced, r.gnu.cpu,
+                        mib(r.gnu.peak_rss_kib), s.seconds / r.gnu.seconds, s.seconds / r.cp_seconds,
+                        r.checked[p] ? "ok" : "FAILED");
         }
     }
 

@@ -1,17 +1,22 @@
-// The benchmark proper: makes each source, times our engine and its GNU
-// counterpart on every case, checks our pieces and prints the table.
+// The benchmark proper: makes each source, times our engine on each code
+// path and its GNU counterpart on every case, checks our pieces and prints
+// one table per code path.
 #pragma once
+
+#include "textscan.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tavbench {
 
 struct BenchOptions {
-    std::string work_dir;       // sources and pieces go here (one file system)
-    std::string self;           // this program, run as "self split ..." for our engine
-    std::uint64_t size = 0;     // bytes per source
-    int runs = 3;               // runs per measurement; the median is shown
+    std::string work_dir;                   // sources and pieces go here (one file system)
+    std::string self;                       // this program, run as "self split ..." for our engine
+    std::uint64_t size = 0;                 // bytes per source
+    int runs = 3;                           // runs per measurement; the median is shown
+    std::vector<tav::textscan::Path> paths; // our engine runs on each of these in turn
 };
 
 // Returns 0 when every run succeeded and every piece check passed.

@@ -1,5 +1,7 @@
-// tavbench run [--size MIB] [--runs N] [--dir FOLDER]
-//     the whole benchmark (bench/run.sh calls this)
+// tavbench run [--size MIB] [--runs N] [--dir FOLDER] [--paths all|PATH,...]
+//     the whole benchmark (bench/run.sh calls this), our engine on the code
+//     paths named (avx512, avx2, sse2, plain; "all": every one the processor
+//     has), by default the one it would choose itself
 // tavbench split SOURCE DEST LINES KB
 //     one split run through the same entry point as the Go button, silently
 // tavbench generate lf|crlf|long MIB PATH
@@ -10,12 +12,15 @@
 #include "tav/messagesink.h"
 #include "tav/split.h"
 #include "tav/splitsettings.h"
+#include "textscan.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -26,7 +31,7 @@ public:
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: tavbench run [--size MIB] [--runs N] [--dir FOLDER]\n"
+                 "usage: tavbench run [--size MIB] [--runs N] [--dir FOLDER] [--paths all|PATH,...]\n"
                  "       tavbench split SOURCE DEST LINES KB\n"
                  "       tavbench generate lf|crlf|long MIB PATH\n");
     return 2;
@@ -48,8 +53,25 @@ int generate(char** argv) {
     return tavbench::generate_source(argv[2], k, std::strtoull(argv[1], nullptr, 10) << 20) ? 0 : 1;
 }
 
+// "all", or names separated by commas, best first; nothing if one is unknown
+// or not available here.
+std::vector<tav::textscan::Path> paths_named(std::string_view names) {
+    std::vector<tav::textscan::Path> available = tav::textscan::available_paths();
+    if (names == "all") return {available.rbegin(), available.rend()};
+    std::vector<tav::textscan::Path> paths;
+    for (std::size_t from = 0; from <= names.size();) {
+        const std::size_t comma = std::min(names.find(',', from), names.size());
+        const auto path = tav::textscan::path_named(names.substr(from, comma - from));
+        if (!path || std::find(available.begin(), available.end(), *path) == available.end()) return {};
+        paths.push_back(*path);
+        from = comma + 1;
+    }
+    return paths;
+}
+
 int run(int argc, char** argv) {
     tavbench::BenchOptions o;
+    o.paths = {tav::textscan::active_path()};
     o.size = 1ULL << 30;
     o.work_dir = "bench-work";
     o.self = std::filesystem::canonical("/proc/self/exe").string();
@@ -58,9 +80,10 @@ int run(int argc, char** argv) {
         if (flag == "--size") o.size = std::strtoull(argv[i + 1], nullptr, 10) << 20;
         else if (flag == "--runs") o.runs = std::atoi(argv[i + 1]);
         else if (flag == "--dir") o.work_dir = argv[i + 1];
+        else if (flag == "--paths") o.paths = paths_named(argv[i + 1]);
         else return usage();
     }
-    if (argc % 2 != 0 || o.size == 0 || o.runs < 1) return usage();
+    if (argc % 2 != 0 || o.size == 0 || o.runs < 1 || o.paths.empty()) return usage();
     return tavbench::run_benchmark(o);
 }
 

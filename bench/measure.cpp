@@ -26,8 +26,21 @@ long peak_of(pid_t pid) {
     return 0;
 }
 
+// Dirty plus Writeback from /proc/meminfo, in KiB; 0 if it cannot be read.
+long unwritten_kib() {
+    std::ifstream meminfo("/proc/meminfo");
+    std::string line;
+    long total = 0;
+    while (std::getline(meminfo, line)) {
+        if (line.rfind("Dirty:", 0) == 0) total += std::atol(line.c_str() + 6);
+        if (line.rfind("Writeback:", 0) == 0) total += std::atol(line.c_str() + 10);
+    }
+    return total;
+}
+
 // Child side: stdout to /dev/null, stopped for the parent at exec, then the command.
-[[noreturn]] void start_child(std::vector<char*>& args) {
+[[noreturn]] void start_child(std::vector<char*>& args, const std::vector<std::string>& env) {
+    for (const std::string& setting : env) ::putenv(const_cast<char*>(setting.c_str()));
     const int null = ::open("/dev/null", O_WRONLY);
     if (null >= 0) ::dup2(null, STDOUT_FILENO);
     ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
@@ -41,7 +54,7 @@ long peak_of(pid_t pid) {
 // The child is traced only so that it can be stopped as it exits, while its
 // memory still exists: its own VmHWM is then exact. (ru_maxrss would also
 // count the parent's pages that the child carried until its exec.)
-Cost measure(const std::vector<std::string>& argv) {
+Cost measure(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -51,7 +64,7 @@ Cost measure(const std::vector<std::string>& argv) {
     const auto start = Clock::now();
     const pid_t pid = ::fork();
     if (pid < 0) return cost;
-    if (pid == 0) start_child(args);
+    if (pid == 0) start_child(args, env);
 
     int status = 0;
     struct rusage usage {};
@@ -86,6 +99,15 @@ Cost measure(const std::vector<std::string>& argv) {
     cost.cpu = seconds(usage.ru_utime) + seconds(usage.ru_stime);
     cost.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return cost;
+}
+
+void settle_disk() {
+    ::sync();
+    // Other processes may keep writing a little; a few MiB is quiet enough.
+    for (int i = 0; i < 600 && unwritten_kib() > 4096; ++i) {
+        ::usleep(100 * 1000);
+        ::sync();
+    }
 }
 
 }  // namespace tavbench

@@ -14,8 +14,14 @@ struct Cost {
     bool ok = false;          // exited with status 0
 };
 
-// Starts argv[0] (searched in PATH) with its output sent to /dev/null,
-// waits for it and takes its wall time, then the time of a following sync.
-Cost measure(const std::vector<std::string>& argv);
+// Starts argv[0] (searched in PATH) with its output sent to /dev/null and
+// the NAME=VALUE settings of env added to its environment, waits for it and
+// takes its wall time, then the time of a following sync.
+Cost measure(const std::vector<std::string>& argv, const std::vector<std::string>& env = {});
+
+// Writes everything back to disk and waits until the kernel has no dirty or
+// in-flight pages left (or a minute has passed), so that a file just written
+// does not slow down the first run timed after it.
+void settle_disk();
 
 }  // namespace tavbench

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Builds the benchmark optimised and runs it: bash bench/run.sh [MIB] [RUNS]
-#   MIB   size of each generated source (default 1024; 64 for a quick look)
-#   RUNS  runs per measurement, the median is reported (default 5)
+# Builds the benchmark optimised and runs it: bash bench/run.sh [MIB] [RUNS] [PATHS]
+#   MIB    size of each generated source (default 1024; 64 for a quick look)
+#   RUNS   runs per measurement, the median is reported (default 5)
+#   PATHS  the split engine's code paths to time, each with its own table:
+#          "all" (the default: every one this processor has, in turn), or a
+#          list such as avx512,avx2
 # Sources and pieces go to a folder under build-bench/ (same file system for
 # both) and are removed afterwards. Needs GNU coreutils (split, cp, cat).
 # With TAV_DIFF_ITERATIONS=N set, the differential test of the split engine
@@ -10,18 +13,19 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 size=${1:-1024}
 runs=${2:-5}
+paths=${3:-all}
 
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTAV_WERROR=ON >/dev/null
 cmake --build build-bench -j2 --target tavbench
 
 if [[ -n ${TAV_DIFF_ITERATIONS:-} ]]; then
   cmake --build build-bench -j2 --target core_tests
-  build-bench/tests/core_tests --gtest_filter='SplitDifferential*'
+  build-bench/tests/core_tests --gtest_filter='*SplitDifferential*'
 fi
 
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs), $(uname -sr)"
 echo "Date: $(date -u '+%Y-%m-%d %H:%M UTC'); load: $(cut -d' ' -f1-3 /proc/loadavg)"
 work=build-bench/work
 trap 'rm -rf "$work"' EXIT
-build-bench/bench/tavbench run --size "$size" --runs "$runs" --dir "$work"
+build-bench/bench/tavbench run --size "$size" --runs "$runs" --dir "$work" --paths "$paths"
 echo "Load at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
