@@ -2,6 +2,7 @@
 // checks what must hold for every run: the pieces put together are the
 // translated source up to its first 0x1A, every piece but the last is full,
 // numbering runs from 1 without gaps, and the messages come in the right order.
+// A byte of the input picks the code path (textscan.h) the run takes.
 #include "check.h"
 #include "scratch.h"
 #include "textmodel.h"
@@ -9,6 +10,7 @@
 #include "tav/messagesink.h"
 #include "tav/split.h"
 #include "tav/splitsettings.h"
+#include "textscan.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -60,6 +62,7 @@ std::string piece_name(const std::string& dest, int n) { return dest + "/tavendr
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
     const auto choices = input.ConsumeIntegral<std::uint8_t>();
+    const auto path_choice = input.ConsumeIntegral<std::uint8_t>();
     const auto buffer_size = input.ConsumeIntegralInRange<std::size_t>(0, 1100);
     std::string lines = input.ConsumeRandomLengthString(12);
     std::string kb = input.ConsumeRandomLengthString(12);
@@ -85,6 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if ((choices & 0x78) == 0x08) settings.source.clear();
     if ((choices & 0x78) == 0x10) settings.dest.clear();
 
+    static const std::vector<tav::textscan::Path> paths = tav::textscan::available_paths();
+    FUZZ_CHECK(tav::textscan::use_path(paths[path_choice % paths.size()]));
     Recorder sink;
     tav::SplitRun(buffer_size).run(settings, sink);
     const auto& got = sink.messages;

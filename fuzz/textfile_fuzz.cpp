@@ -1,15 +1,18 @@
 // Holds TextInFile and TextOutFile against the byte-at-a-time model of the
-// text-mode rules, with arbitrary bytes, buffer sizes and call patterns.
+// text-mode rules, with arbitrary bytes, buffer sizes, call patterns and code
+// paths (textscan.h).
 #include "check.h"
 #include "scratch.h"
 #include "textmodel.h"
 
 #include "textfile.h"
+#include "textscan.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -97,6 +100,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool ctrl_z_ends = input.ConsumeIntegral<std::uint8_t>() % 4 != 0;
     const auto mode = input.ConsumeBool() ? tav::WriteMode::AtEnd : tav::WriteMode::Truncate;
     const Pattern pattern(input.ConsumeIntegral<std::uint64_t>());
+    static const std::vector<tav::textscan::Path> paths = tav::textscan::available_paths();
+    FUZZ_CHECK(tav::textscan::use_path(paths[input.ConsumeIntegral<std::uint8_t>() % paths.size()]));
     const std::string old_content = input.ConsumeRandomLengthString(16);
     const std::string bytes = input.ConsumeRemainingBytesAsString();
 
