@@ -17,7 +17,6 @@ namespace avx512 {
 namespace {
 
 constexpr std::size_t kChunk = 64;
-constexpr long long kSparse = 2;
 
 TAV_AVX512 inline __m512i load(const char* p) { return _mm512_loadu_si512(p); }
 
@@ -81,25 +80,11 @@ TAV_AVX512 inline char* expand32(char* o, __m512i bytes, std::uint32_t m, __m512
     return o + 32 + _mm_popcnt_u32(m);
 }
 
-// The 64 bytes at p with a CR before each LF in `expand`: each stretch
-// between them copied as a whole 64 bytes, so it reads up to 128 bytes past
-// p. Fastest where line breaks are few, as they mostly are in text.
-TAV_AVX512 inline char* expand_sparse(char* o, const char* p, std::uint64_t expand) {
-    std::uint64_t from = 0;
-    for (; expand != 0; expand = _blsr_u64(expand)) {
-        const std::uint64_t at = _tzcnt_u64(expand);
-        _mm512_storeu_si512(o, load(p + from));
-        o += at - from;
-        *o++ = '\r';
-        from = at;
-    }
-    _mm512_storeu_si512(o, load(p + from));
-    return o + (kChunk - from);
-}
-
-// The same for any number of LFs, with byte expansion: the same work for
-// every chunk.
-TAV_AVX512 inline char* expand_dense(char* o, __m512i bytes, std::uint64_t expand) {
+// The 64 bytes with a CR before each LF in `expand`: the same work for every
+// chunk, however many line breaks it holds, so no branch to mispredict.
+// (Copying the stretches between line breaks, with a branch per line, was
+// faster only on text seen before, whose branches the processor had learnt.)
+TAV_AVX512 inline char* expand64(char* o, __m512i bytes, std::uint64_t expand) {
     const __m512i crs = _mm512_set1_epi8('\r');
     o = expand32(o, bytes, static_cast<std::uint32_t>(expand), crs);
     // The high 256 bits moved down.
@@ -107,14 +92,14 @@ TAV_AVX512 inline char* expand_dense(char* o, __m512i bytes, std::uint64_t expan
                     static_cast<std::uint32_t>(expand >> 32), crs);
 }
 
-// 64 bytes at a time; either way writes up to 128 bytes beyond `o`, hence
-// the output slack.
+// 64 bytes at a time; writes up to 128 bytes beyond `o`, hence the output
+// slack.
 TAV_AVX512 void copy_expanding(const char*& in, const char* in_end, char*& out, const char* out_stop,
                                bool keep_pairs, bool cr_before) {
     const char* p = in;
     char* o = out;
     std::uint64_t cr_carry = cr_before ? 1 : 0;
-    while (in_end - p >= static_cast<std::ptrdiff_t>(2 * kChunk) && o < out_stop) {
+    while (in_end - p >= static_cast<std::ptrdiff_t>(kChunk) && o < out_stop) {
         const __m512i bytes = load(p);
         std::uint64_t expand = mask_of(bytes, '\n');
         if (keep_pairs) {
@@ -122,7 +107,7 @@ TAV_AVX512 void copy_expanding(const char*& in, const char* in_end, char*& out, 
             expand &= ~(cr << 1 | cr_carry);
             cr_carry = cr >> 63;
         }
-        o = _mm_popcnt_u64(expand) <= kSparse ? expand_sparse(o, p, expand) : expand_dense(o, bytes, expand);
+        o = expand64(o, bytes, expand);
         p += kChunk;
     }
     in = p;
