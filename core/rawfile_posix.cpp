@@ -129,8 +129,13 @@ RawFile RawFile::open_write(const std::string& path, WriteMode mode, const Write
         const auto id = file.id();
         if (!id || !check(*id)) return RawFile();
     }
-    // FIFOs and devices have no length to cut.
-    if (mode == WriteMode::Truncate && file.regular_ && ::ftruncate(fd, 0) != 0) return RawFile();
+    // FIFOs and devices have no length to cut, and nor has an empty file. Not
+    // cutting that one matters: ext4 starts writing back every file cut to
+    // zero length as soon as it is closed, which made a split into 10 MiB
+    // pieces a third slower.
+    struct stat st {};
+    const bool empty = ::fstat(fd, &st) == 0 && st.st_size == 0;
+    if (mode == WriteMode::Truncate && file.regular_ && !empty && ::ftruncate(fd, 0) != 0) return RawFile();
     return file;
 }
 
