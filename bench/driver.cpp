@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <unistd.h>
 #include <vector>
 
@@ -143,20 +144,29 @@ private:
             std::vector<Cost> gnu;
             // A first round that is not counted, then the counted ones. Each
             // round runs every path and GNU in turn, so that a burst of load
-            // on the machine hits them alike.
+            // on the machine hits them alike, in an order of its own, so that
+            // none always follows the same one (a run can be slowed by what
+            // the one before it left behind in the kernel).
+            std::vector<std::size_t> order(o_.paths.size() + 1);  // the last one is GNU
+            for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+            std::mt19937 shuffle(20261208);
             for (int r = -1; r < o_.runs; ++r) {
-                for (std::size_t p = 0; p < o_.paths.size(); ++p) {
+                std::shuffle(order.begin(), order.end(), shuffle);
+                for (const std::size_t p : order) {
                     clear_folder(out_);
+                    if (p == o_.paths.size()) {
+                        const Cost cost = measure(gnu_argv);
+                        if (r >= 0) gnu.push_back(cost);
+                        continue;
+                    }
                     const Cost cost = measure(ours_argv, {std::string("TAV_SIMD=") + path_name(o_.paths[p])});
                     int pieces = 0;
                     const bool same = expected && digest_pieces(out_, pieces) == *expected;
-                    if (!same) std::printf("   check FAILED: %s on %s (%d pieces)\n", c.name, path_title(o_.paths[p]), pieces);
+                    if (!same)
+                        std::printf("   check FAILED: %s on %s (%d pieces)\n", c.name, path_title(o_.paths[p]), pieces);
                     row.checked[p] = row.checked[p] && same;
                     if (r >= 0) ours[p].push_back(cost);
                 }
-                clear_folder(out_);
-                const Cost cost = measure(gnu_argv);
-                if (r >= 0) gnu.push_back(cost);
             }
             clear_folder(out_);
             row.gnu = summarise(gnu);
