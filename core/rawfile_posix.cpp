@@ -125,17 +125,17 @@ RawFile RawFile::open_write(const std::string& path, WriteMode mode, const Write
     const int fd = open_without_waiting(path, O_WRONLY | O_CREAT | (mode == WriteMode::AtEnd ? O_APPEND : 0));
     if (fd < 0) return RawFile();
     RawFile file(fd);
-    if (check) {
-        const auto id = file.id();
-        if (!id || !check(*id)) return RawFile();
-    }
+    // The identity and length of the file actually opened, not of whatever
+    // the path names by now.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return RawFile();
+    if (check && !check(to_file_id(st))) return RawFile();
     // FIFOs and devices have no length to cut, and nor has an empty file. Not
     // cutting that one matters: ext4 starts writing back every file cut to
     // zero length as soon as it is closed, which made a split into 10 MiB
     // pieces a third slower.
-    struct stat st {};
-    const bool empty = ::fstat(fd, &st) == 0 && st.st_size == 0;
-    if (mode == WriteMode::Truncate && file.regular_ && !empty && ::ftruncate(fd, 0) != 0) return RawFile();
+    if (mode == WriteMode::Truncate && S_ISREG(st.st_mode) && st.st_size != 0 && ::ftruncate(fd, 0) != 0)
+        return RawFile();
     return file;
 }
 
