@@ -6,6 +6,9 @@
 //     one split run through the same entry point as the Go button, silently
 // tavbench generate lf|crlf|long MIB PATH
 //     just one benchmark source, e.g. for a profiler
+// tavbench paths
+//     the code paths this processor has, and the one in use (TAV_SIMD=...
+//     holds it to a lower one)
 #include "datagen.h"
 #include "driver.h"
 
@@ -33,7 +36,8 @@ int usage() {
     std::fprintf(stderr,
                  "usage: tavbench run [--size MIB] [--runs N] [--dir FOLDER] [--paths all|PATH,...]\n"
                  "       tavbench split SOURCE DEST LINES KB\n"
-                 "       tavbench generate lf|crlf|long MIB PATH\n");
+                 "       tavbench generate lf|crlf|long MIB PATH\n"
+                 "       tavbench paths\n");
     return 2;
 }
 
@@ -69,6 +73,13 @@ std::vector<tav::textscan::Path> paths_named(std::string_view names) {
     return paths;
 }
 
+int paths() {
+    std::printf("available:");
+    for (const auto path : tav::textscan::available_paths()) std::printf(" %s", tav::textscan::path_name(path));
+    std::printf("\nin use: %s\n", tav::textscan::path_name(tav::textscan::active_path()));
+    return 0;
+}
+
 int run(int argc, char** argv) {
     tavbench::BenchOptions o;
     o.paths = {tav::textscan::active_path()};
@@ -95,5 +106,6 @@ int main(int argc, char** argv) {
     if (command == "run") return run(argc - 2, argv + 2);
     if (command == "split" && argc == 6) return split(argv + 2);
     if (command == "generate" && argc == 5) return generate(argv + 2);
+    if (command == "paths" && argc == 2) return paths();
     return usage();
 }
