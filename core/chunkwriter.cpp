@@ -54,10 +54,6 @@ void ChunkWriter::begin(std::int32_t number) {
         sink_.show(kWriteError, kWriteErrorCaption);
 }
 
-void ChunkWriter::write_raw(std::string_view text) {
-    if (writing_) piece_.write_raw(text);
-}
-
 void ChunkWriter::write_raw(const RawBlock& block) {
     if (writing_) piece_.write_raw(block);
 }

@@ -34,8 +34,6 @@ public:
     void begin(std::int32_t number);
     // Appends raw text, as TextInFile::read_raw_block() gives it, to the
     // current piece (nothing if it was dropped).
-    void write_raw(std::string_view text);
-    // The same for a block whose census is known, which spares a pass over it.
     void write_raw(const RawBlock& block);
     // Ends the current piece; a piece that could not be written whole is reported once.
     void finish();

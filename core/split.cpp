@@ -4,7 +4,6 @@
 #include "decimal.h"
 #include "tav/messagesink.h"
 #include "tav/splitsettings.h"
-#include "textscan.h"
 
 #include <cstring>
 #include <string>
@@ -75,12 +74,7 @@ private:
 // Cuts the first n bytes off a block, as a block of their own; no CR LF pair
 // lies across the cut, so the two censuses add up to the old one.
 RawBlock take_front(RawBlock& block, std::size_t n) {
-    RawBlock front{block.text.substr(0, n), {}};
-    if (n == block.text.size()) {
-        front.census = block.census;
-    } else {
-        textscan::scan(front.text.data(), front.text.data() + n, false, front.census);
-    }
+    const RawBlock front = n == block.text.size() ? block : RawBlock::of(block.text.substr(0, n));
     block = {block.text.substr(n), block.census - front.census};
     return front;
 }

@@ -26,6 +26,12 @@ std::unique_ptr<char[], AlignedDelete> allocate_buffer(std::size_t size) {
 
 void AlignedDelete::operator()(char* p) const { ::operator delete[](p, std::align_val_t{kPage}); }
 
+RawBlock RawBlock::of(std::string_view text) {
+    RawBlock block{text, {}};
+    textscan::scan(text.data(), text.data() + text.size(), false, block.census);
+    return block;
+}
+
 // ---------------------------------------------------------------- TextInFile
 
 TextInFile::TextInFile(std::size_t buffer_size)
@@ -296,12 +302,6 @@ TextOutFile& TextOutFile::write(std::string_view text) {
     }
     append_expanding(text, Expand::EveryLf);
     return *this;
-}
-
-TextOutFile& TextOutFile::write_raw(std::string_view text) {
-    textscan::Census census;
-    textscan::scan(text.data(), text.data() + text.size(), false, census);
-    return write_raw(RawBlock{text, census});
 }
 
 TextOutFile& TextOutFile::write_raw(const RawBlock& block) {

@@ -38,6 +38,9 @@ protected:
 struct RawBlock {
     std::string_view text;
     textscan::Census census;
+
+    // A block of any raw text, counted in a pass of its own.
+    static RawBlock of(std::string_view text);
 };
 
 // Frees the streams' page-aligned buffers.
@@ -134,8 +137,6 @@ public:
     // bytes as write() of its characters would, i.e. a CR LF pair goes out
     // unchanged and a bare LF as CR LF. An LF at the start of text counts as
     // bare, so a pair must not be split between calls.
-    TextOutFile& write_raw(std::string_view text);
-    // The same for a block whose census is known, which spares a pass over it.
     TextOutFile& write_raw(const RawBlock& block);
 
     // Flushes, then waits until the file's content is on the disk. True only

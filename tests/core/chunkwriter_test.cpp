@@ -32,8 +32,8 @@ TEST(ChunkWriter, WritesTranslatedPiecesAndReplacesOldContent) {
     RecordingSink sink;
     tav::ChunkWriter writer(dir.path(), tav::identify(dir / "source.txt"), sink, 512);
     writer.begin(1);
-    writer.write_raw("a\nb");
-    writer.write_raw("\r\n");
+    writer.write_raw(tav::RawBlock::of("a\nb"));
+    writer.write_raw(tav::RawBlock::of("\r\n"));
     writer.finish();
     writer.begin(2);
     writer.finish();
@@ -57,7 +57,7 @@ TEST(ChunkWriter, ADroppedPieceIsReportedOnceAndSwallowsItsText) {
         RecordingSink sink;
         tav::ChunkWriter writer(c.dest, c.source, sink, 512);
         writer.begin(1);
-        writer.write_raw("lost");
+        writer.write_raw(tav::RawBlock::of("lost"));
         writer.finish();
         EXPECT_EQ(sink.messages, (std::vector<Message>{{tav::piece_path(c.dest, 1), "Outfile"},
                                                       {"Could not write to log file", "Error Log"}}));

@@ -309,8 +309,8 @@ TEST(TextOutFile, WriteRawKeepsPairsAndExpandsOnlyBareLf) {
             ASSERT_TRUE(out.open(dir / "raw.txt", WriteMode::Truncate));
             // Cut in two where no pair is split: after the first byte that is not a CR.
             const std::size_t cut = c.raw.find_first_not_of('\r') + 1;
-            out.write_raw(c.raw.substr(0, std::min(cut, c.raw.size())));
-            if (cut < c.raw.size()) out.write_raw(c.raw.substr(cut));
+            out.write_raw(tav::RawBlock::of(c.raw.substr(0, std::min(cut, c.raw.size()))));
+            if (cut < c.raw.size()) out.write_raw(tav::RawBlock::of(c.raw.substr(cut)));
             EXPECT_TRUE(out.close());
             EXPECT_EQ(read_file(dir / "raw.txt"), c.disk);
         }
