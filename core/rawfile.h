@@ -36,7 +36,8 @@ std::optional<FileFacts> facts_of(const std::string& path);
 
 // Where a chain of symbolic links starting at `path` ends (the end need not
 // exist): `path` itself when it is no link, as on systems without such links.
-// Nothing if a link cannot be read or the chain loops.
+// Nothing if a link cannot be read, the chain loops, or a link lies in a
+// shared folder and may not be followed (see RawFile).
 std::optional<std::string> follow_links(const std::string& path);
 
 // Renames `from` over `to` in one step and makes the change durable; false,
@@ -47,8 +48,18 @@ bool replace_file(const std::string& from, const std::string& to);
 bool remove_file(const std::string& path);
 
 enum class WriteMode {
-    Truncate,  // create, or cut an existing file to zero length
-    AtEnd,     // create, or keep the content and write after it
+    Truncate,   // create, or cut an existing file to zero length
+    AtEnd,      // create, or keep the content and write after it
+    Overwrite,  // create, or keep the content and write over it from the start
+};
+
+// Why an open or a write failed, as far as the caller must tell cases apart.
+enum class Failure {
+    None,
+    Exists,   // a file that had to be new is there already
+    Refused,  // no permission, or a read-only file system
+    NoSpace,  // the disk, a quota or the file size limit is full: every later file would fail too
+    Other,
 };
 
 // Decides, from its identity, whether a file that has just been opened for
@@ -57,6 +68,12 @@ using WriteCheck = std::function<bool(const FileId&)>;
 
 // Move-only owner of an open file handle. Other processes may read and write
 // the file meanwhile; on Windows they may not delete or rename it.
+//
+// Every open follows symbolic links as the kernel's rule for sticky,
+// world-writable folders (such as /tmp) would, whatever the system's own
+// setting: a link there is followed only if it belongs to this user or to
+// the folder's owner, so that nobody can plant a link that makes this
+// program read or write a file of its choosing.
 class RawFile {
 public:
     RawFile() = default;
@@ -67,8 +84,8 @@ public:
     ~RawFile();  // closes without reporting; call close() to learn the outcome
 
     // Opens for reading only. With create_missing, a missing file is created
-    // empty first. On failure the result is not open. Never waits for a writer:
-    // a FIFO with no writer reads as empty.
+    // empty first. On failure (a folder among others) the result is not open.
+    // Never waits for a writer: a FIFO with no writer reads as empty.
     static RawFile open_read(const std::string& path, bool create_missing);
     // Opens for writing only, creating a missing file. On failure the result is
     // not open. Never waits for a reader: a FIFO nobody reads fails to open.
@@ -84,12 +101,23 @@ public:
 
     bool is_open() const { return handle_ != kNoHandle; }
     bool is_char_device() const { return char_device_; }
+    bool is_regular() const { return regular_; }  // still known once closed
+    // Why the open, or since then a write, failed.
+    Failure failure() const { return failure_; }
     std::optional<FileId> id() const;
 
-    // Reads up to `size` bytes: the count, 0 at the end of the file, -1 on error.
+    // What read() gives when a signal came before anything was read.
+    static constexpr std::ptrdiff_t kInterrupted = -2;
+    // Reads up to `size` bytes: the count, 0 at the end of the file, -1 on
+    // error, or kInterrupted.
     std::ptrdiff_t read(char* data, std::size_t size);
     // Writes all `size` bytes, retrying short writes; false on any error.
     bool write_all(const char* data, std::size_t size);
+    // Makes sure the disk has room for the first `size` bytes of a plain
+    // file without changing its content; false if it has not.
+    bool reserve(std::uint64_t size);
+    // Cuts a plain file to `size` bytes; false on error.
+    bool cut(std::uint64_t size);
     // Waits until everything written has reached the disk; false on error.
     bool sync();
     // Closes the handle; false if the system reports an error (data may be lost).
@@ -99,10 +127,16 @@ private:
     using Handle = std::intptr_t;
     static constexpr Handle kNoHandle = -1;
     explicit RawFile(Handle handle);
+    // A file that is not open, for this reason.
+    static RawFile failed(Failure why);
+    // Notes why the last system call failed; returns false.
+    bool fail_from_system();
+    void close_handle() noexcept;
 
     Handle handle_ = kNoHandle;
     bool char_device_ = false;
     bool regular_ = false;  // has a length to cut
+    Failure failure_ = Failure::None;
 };
 
 }  // namespace tav

@@ -24,6 +24,20 @@ std::optional<FileId> id_of(HANDLE h) {
                   (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
+Failure failure_of(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS: return Failure::Exists;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT: return Failure::Refused;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+        case ERROR_DISK_QUOTA_EXCEEDED:
+        case ERROR_FILE_TOO_LARGE: return Failure::NoSpace;
+        default: return Failure::Other;
+    }
+}
+
 HANDLE open_handle(const std::string& path, DWORD access, DWORD disposition) {
     return ::CreateFileA(path.c_str(), access, kShare, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
@@ -74,26 +88,19 @@ RawFile::RawFile(Handle handle) : handle_(handle) {
     regular_ = type == FILE_TYPE_DISK;
 }
 
-RawFile::RawFile(RawFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNoHandle)), char_device_(other.char_device_), regular_(other.regular_) {}
-
-RawFile& RawFile::operator=(RawFile&& other) noexcept {
-    if (this != &other) {
-        if (is_open()) ::CloseHandle(as_handle(handle_));
-        handle_ = std::exchange(other.handle_, kNoHandle);
-        char_device_ = other.char_device_;
-        regular_ = other.regular_;
-    }
-    return *this;
+void RawFile::close_handle() noexcept {
+    if (is_open()) ::CloseHandle(as_handle(std::exchange(handle_, kNoHandle)));
 }
 
-RawFile::~RawFile() {
-    if (is_open()) ::CloseHandle(as_handle(handle_));
+bool RawFile::fail_from_system() {
+    failure_ = failure_of(::GetLastError());
+    return false;
 }
 
 RawFile RawFile::open_read(const std::string& path, bool create_missing) {
+    // A folder does not open: that takes the backup flag.
     const HANDLE h = open_handle(path, GENERIC_READ, create_missing ? OPEN_ALWAYS : OPEN_EXISTING);
-    return h == INVALID_HANDLE_VALUE ? RawFile() : RawFile(from_handle(h));
+    return h == INVALID_HANDLE_VALUE ? failed(failure_of(::GetLastError())) : RawFile(from_handle(h));
 }
 
 RawFile RawFile::open_write(const std::string& path, WriteMode mode, const WriteCheck& check) {
@@ -101,17 +108,17 @@ RawFile RawFile::open_write(const std::string& path, WriteMode mode, const Write
     // existing file keeps its identity and attributes, and is cut only once
     // the check has seen it.
     const HANDLE h = open_handle(path, GENERIC_WRITE, OPEN_ALWAYS);
-    if (h == INVALID_HANDLE_VALUE) return RawFile();
+    if (h == INVALID_HANDLE_VALUE) return failed(failure_of(::GetLastError()));
     RawFile file(from_handle(h));
     if (check) {
         const auto id = file.id();
-        if (!id || !check(*id)) return RawFile();
+        if (!id || !check(*id)) return failed(Failure::Other);
     }
-    if (file.regular_) {
+    if (file.regular_ && mode != WriteMode::Overwrite) {
         const bool placed = mode == WriteMode::Truncate
                                 ? ::SetEndOfFile(h) != 0
                                 : ::SetFilePointerEx(h, LARGE_INTEGER{}, nullptr, FILE_END) != 0;
-        if (!placed) return RawFile();
+        if (!placed) return failed(failure_of(::GetLastError()));
     }
     return file;
 }
@@ -123,7 +130,7 @@ RawFile RawFile::create_new(const std::string& path, const std::string& like) {
     const DWORD attributes = old == INVALID_FILE_ATTRIBUTES ? 0 : old & kKept;
     const HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, kShare, nullptr, CREATE_NEW,
                                    attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr);
-    return h == INVALID_HANDLE_VALUE ? RawFile() : RawFile(from_handle(h));
+    return h == INVALID_HANDLE_VALUE ? failed(failure_of(::GetLastError())) : RawFile(from_handle(h));
 }
 
 std::optional<FileId> RawFile::id() const {
@@ -145,13 +152,33 @@ bool RawFile::write_all(const char* data, std::size_t size) {
     if (!is_open()) return false;
     while (size > 0) {
         DWORD put = 0;
-        if (!::WriteFile(as_handle(handle_), data, static_cast<DWORD>(std::min(size, kMaxTransfer)), &put, nullptr) ||
-            put == 0)
-            return false;
+        if (!::WriteFile(as_handle(handle_), data, static_cast<DWORD>(std::min(size, kMaxTransfer)), &put, nullptr))
+            return fail_from_system();
+        if (put == 0) return false;
         data += put;
         size -= put;
     }
     return true;
+}
+
+bool RawFile::reserve(std::uint64_t size) {
+    if (!is_open()) return false;
+    // The allocation size sets blocks aside without changing the length.
+    LARGE_INTEGER length{};
+    if (!::GetFileSizeEx(as_handle(handle_), &length)) return fail_from_system();
+    if (static_cast<std::uint64_t>(length.QuadPart) >= size) return true;
+    FILE_ALLOCATION_INFO room{};
+    room.AllocationSize.QuadPart = static_cast<LONGLONG>(size);
+    return ::SetFileInformationByHandle(as_handle(handle_), FileAllocationInfo, &room, sizeof room) != 0 ||
+           fail_from_system();
+}
+
+bool RawFile::cut(std::uint64_t size) {
+    if (!is_open()) return false;
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(size);
+    return (::SetFilePointerEx(as_handle(handle_), at, nullptr, FILE_BEGIN) && ::SetEndOfFile(as_handle(handle_))) ||
+           fail_from_system();
 }
 
 bool RawFile::sync() { return is_open() && ::FlushFileBuffers(as_handle(handle_)) != 0; }

@@ -4,8 +4,10 @@
 
 namespace tavtest {
 
-SmallDisk::SmallDisk(const std::string& folder, std::size_t bytes)
-    : folder_(folder), options_("size=" + std::to_string(bytes) + ",mode=0777") {
+SmallDisk::SmallDisk(const std::string& folder, std::size_t bytes, std::size_t inodes)
+    : folder_(folder),
+      options_("size=" + std::to_string(bytes) + ",mode=0777" +
+               (inodes != 0 ? ",nr_inodes=" + std::to_string(inodes) : "")) {
     mounted_ = ::mount("tavtest", folder_.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options_.c_str()) == 0;
 }
 

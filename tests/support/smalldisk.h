@@ -5,12 +5,13 @@
 
 namespace tavtest {
 
-// Mounts a tmpfs of `bytes` (rounded up to whole pages) on an existing empty
-// folder for the object's lifetime. Needs the right to mount (root, outside
-// most containers); check mounted() and skip the test when it is false.
+// Mounts a tmpfs of `bytes` (rounded up to whole pages) and, if given, room
+// for only `inodes` files and folders, on an existing empty folder for the
+// object's lifetime. Needs the right to mount (root, outside most
+// containers); check mounted() and skip the test when it is false.
 class SmallDisk {
 public:
-    SmallDisk(const std::string& folder, std::size_t bytes);
+    SmallDisk(const std::string& folder, std::size_t bytes, std::size_t inodes = 0);
     ~SmallDisk();
     SmallDisk(const SmallDisk&) = delete;
     SmallDisk& operator=(const SmallDisk&) = delete;
