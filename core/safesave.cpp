@@ -21,25 +21,41 @@ std::string temporary_name(const std::string& path, std::mt19937& rng) {
     return name;
 }
 
-// A new file beside `path`, or a closed one if the folder takes none.
+// A new file beside `path`, or a closed one that says why there is none.
 RawFile create_beside(const std::string& path, std::string& name) {
     std::mt19937 rng(static_cast<std::mt19937::result_type>(
         std::chrono::steady_clock::now().time_since_epoch().count() ^ std::random_device()()));
-    // A clash with another file is retried; a folder we may not write to
-    // fails every time.
+    // Only a clash with another file is worth another name.
+    RawFile file;
     for (int attempt = 0; attempt < 4; ++attempt) {
         name = temporary_name(path, rng);
-        RawFile file = RawFile::create_new(name, path);
-        if (file.is_open()) return file;
+        file = RawFile::create_new(name, path);
+        if (file.failure() != Failure::Exists) break;
     }
-    return RawFile();
+    return file;
 }
 
+// The bytes the text-mode rules put on disk for `text`: each LF as CR LF.
+std::string disk_bytes(std::string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size() + text.size() / 16);
+    for (const char c : text) {
+        if (c == '\n') bytes += '\r';
+        bytes += c;
+    }
+    return bytes;
+}
+
+// Writes over the file itself, for where no other file can take its place.
+// The room for the new text is set aside before any of the old is written
+// over, so a full disk leaves the old text whole.
 bool write_in_place(const std::string& path, std::string_view text) {
-    TextOutFile out(kBufferSize);
-    if (!out.open(path, WriteMode::Truncate)) return false;
-    out.write(text);
-    return out.close();
+    RawFile file = RawFile::open_write(path, WriteMode::Overwrite);
+    const std::string bytes = disk_bytes(text);
+    if (!file.is_open()) return false;
+    if (!file.is_regular()) return file.write_all(bytes.data(), bytes.size()) && file.close();
+    return file.reserve(bytes.size()) && file.write_all(bytes.data(), bytes.size()) && file.cut(bytes.size()) &&
+           file.sync() && file.close();
 }
 
 }  // namespace
@@ -55,8 +71,13 @@ bool save_text_file(const std::string& path, std::string_view text) {
     if (facts && !RawFile::open_write(*target, WriteMode::AtEnd).is_open()) return false;
 
     std::string temporary;
+    RawFile created = create_beside(*target, temporary);
+    // A folder that takes no new files, but lets this one be written: the
+    // program could never save there otherwise. A full disk, a quota or a name
+    // too long are errors like any other, and the old file stays as it is.
+    if (!created.is_open()) return facts && created.failure() == Failure::Refused && write_in_place(*target, text);
     TextOutFile out(kBufferSize);
-    if (!out.open(create_beside(*target, temporary))) return write_in_place(*target, text);
+    out.open(std::move(created));
     out.write(text);
     const bool written = out.sync();
     if (out.close() && written && replace_file(temporary, *target)) return true;

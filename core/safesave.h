@@ -11,10 +11,10 @@ namespace tav {
 // Makes `text` (written through the text-mode rules, so each LF becomes
 // CR LF) the whole content of the file at `path`, creating it if need be.
 // A symbolic link keeps pointing where it did: the file it ends at is
-// replaced. A file that is not a plain file, or has several names, is
-// rewritten in place, as is any file whose folder takes no new files.
-// False if the text could not be saved; a file that was only to be replaced
-// is then as it was.
+// replaced (links in shared folders only as RawFile follows them). A file
+// that is not a plain file, or has several names, is rewritten in place, as
+// is a file whose folder refuses new files; the new text's room is set aside
+// first. False if the text could not be saved; the old text is then whole.
 bool save_text_file(const std::string& path, std::string_view text);
 
 }  // namespace tav

@@ -12,6 +12,9 @@ namespace tav {
 
 namespace {
 
+// The file is a few hundred bytes; past this much, nothing is read.
+constexpr std::size_t kMostRead = 64 * 1024;
+
 // Applies one line, without its LF. Trailing white space is dropped, leading
 // white space is kept; the key is everything before the first '=' and the
 // value everything after it. Unknown keys are ignored.
@@ -36,11 +39,13 @@ void SettingsFile::load(SplitSettings& settings) const {
     TextInFile in(512);
     // save() writes values unchanged, 0x1A included; reading must not stop there.
     in.set_ctrl_z_ends_input(false);
-    if (in.open(path_)) {
+    // Only a plain file: a FIFO or a device could keep the program waiting,
+    // or give without end.
+    if (in.open(path_) && in.is_regular()) {
         std::string line;
         char ch = 0;
         // Characters after the last LF are an unfinished line and are ignored.
-        while (!in.get(ch).fail() && !in.bad()) {
+        for (std::size_t read = 0; read < kMostRead && !in.get(ch).fail() && !in.bad(); ++read) {
             if (ch == '\n') {
                 apply_line(line, settings);
                 line.clear();

@@ -18,9 +18,13 @@
 #include "support/smalldisk.h"
 #include "support/unprivileged.h"
 
+#include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <fstream>
+#include <functional>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #endif
 
@@ -56,12 +60,16 @@ std::string garbage(std::size_t size, bool with_line_breaks) {
 
 }  // namespace
 
-TEST(SettingsFaults, MegabytesOfGarbageLoadWithoutHarmAndLaterLinesStillCount) {
+TEST(SettingsFaults, GarbageLoadsWithoutHarmAndOnlyTheFirst64KiBAreRead) {
     TempDir dir;
     const std::string path = dir / "tavendrillox.ini";
-    const std::string file = garbage(4 << 20, true) + "\nSOURCE=s\nDEST=d\nKB=\nLINES=3\n";
-    write_file(path, file);
+    const std::string lines = "\nSOURCE=s\nDEST=d\nKB=\nLINES=3\n";
+    write_file(path, garbage(32 << 10, true) + lines);
     EXPECT_EQ(load_from(path), (SplitSettings{"s", "d", "", "3"}));
+    // Megabytes: what lies past the first 64 KiB is never read.
+    const std::string file = garbage(4 << 20, true) + lines;
+    write_file(path, file);
+    EXPECT_EQ(load_from(path, {"kept", "", "", ""}), (SplitSettings{"kept", "", "1024", ""}));
     EXPECT_EQ(read_file(path), file);  // loading never writes
 
     // One line of megabytes, never ended: nothing is taken from it.
@@ -248,6 +256,136 @@ TEST(SettingsFaults, AFifoAsSettingsFileNeitherHangsTheLoadNorTheSave) {
     SettingsFile(path).save(kValues, sink);
     ::alarm(0);
     EXPECT_EQ(sink.messages, std::vector<Message>{kSaveError});
+}
+
+namespace {
+
+// Fills the file system that holds `folder` until it takes no more names
+// and, with `bytes`, no more bytes either.
+void fill_up(const std::string& folder, bool bytes) {
+    if (bytes) {
+        std::ofstream filler(folder + "/filler", std::ios::binary);
+        const std::string block(4096, 'f');
+        while (filler.write(block.data(), static_cast<std::streamsize>(block.size()))) {
+        }
+    }
+    for (int n = 0; std::ofstream(folder + "/name" + std::to_string(n)); ++n) {
+    }
+}
+
+}  // namespace
+
+// Each row makes a settings file that a hostile user or bad luck might
+// leave; loading reads only what it should, and saving either goes through
+// or is reported with the old text whole.
+TEST(SettingsFaults, HostileSettingsFilesAreNeitherFollowedNorEndlessNorLost) {
+    const std::string old = tavtest::settings_text("old.txt", "out", "", "3");
+    const SplitSettings old_values{"old.txt", "out", "", "3"}, defaults{"kept", "", "1024", ""};
+    struct Row {
+        const char* what;
+        // Sets the row up in `folder` (mounted on a small disk if `disk`);
+        // returns the settings file's path, or nothing to skip the row.
+        std::function<std::string(const std::string& folder)> make;
+        bool disk;
+        SplitSettings loads;
+        bool saves;
+        std::function<void(const std::string& folder)> check;
+    };
+    const auto foreign_link = [](const std::string& folder, const std::string& target) {
+        ::chmod(folder.c_str(), 01777);
+        const std::string link = folder + "/tavendrillox.ini";
+        if (::symlink(target.c_str(), link.c_str()) != 0 || ::lchown(link.c_str(), tavtest::kNobody, tavtest::kNobody) != 0)
+            ADD_FAILURE() << "cannot plant " << link;
+        return link;
+    };
+    const std::string secret = "/tmp/tavtest-root-only";
+    const std::vector<Row> rows = {
+        {"another user's link to a root-only file, in a sticky folder",
+         [&](const std::string& folder) {
+             if (!tavtest::running_as_root()) return std::string();
+             write_file(secret, "SOURCE=secret\n");
+             ::chmod(secret.c_str(), 0600);
+             return foreign_link(folder, secret);
+         },
+         false, defaults, false,
+         [&](const std::string&) { EXPECT_EQ(read_file(secret), "SOURCE=secret\n"); }},
+        {"another user's dangling link, in a sticky folder",
+         [&](const std::string& folder) {
+             return tavtest::running_as_root() ? foreign_link(folder, folder + "-created") : std::string();
+         },
+         false, defaults, false,
+         [](const std::string& folder) { EXPECT_FALSE(tavtest::exists(folder + "-created")); }},
+        {"a hard-linked file on a full file system",
+         [&](const std::string& folder) {
+             write_file(folder + "/tavendrillox.ini", old);
+             ::link((folder + "/tavendrillox.ini").c_str(), (folder + "/second").c_str());
+             fill_up(folder, true);
+             return folder + "/tavendrillox.ini";
+         },
+         true, old_values, false, [&](const std::string& folder) { EXPECT_EQ(read_file(folder + "/second"), old); }},
+        {"a folder without free inodes",
+         [&](const std::string& folder) {
+             write_file(folder + "/tavendrillox.ini", old);
+             fill_up(folder, false);  // room for bytes, none for names
+             return folder + "/tavendrillox.ini";
+         },
+         true, old_values, false, nullptr},
+        {"a name too long for a temporary file beside it",
+         [&](const std::string& folder) {
+             write_file(folder + "/" + std::string(250, 'n'), old);
+             return folder + "/" + std::string(250, 'n');
+         },
+         false, old_values, false, nullptr},
+        {"a link to /dev/zero",
+         [](const std::string& folder) {
+             ::symlink("/dev/zero", (folder + "/tavendrillox.ini").c_str());
+             return folder + "/tavendrillox.ini";
+         },
+         false, defaults, true, nullptr},
+        {"a FIFO whose writer stays",
+         [](const std::string& folder) {
+             ::mkfifo((folder + "/tavendrillox.ini").c_str(), 0600);
+             // Reader and writer both, for the rest of the test process.
+             ::open((folder + "/tavendrillox.ini").c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+             return folder + "/tavendrillox.ini";
+         },
+         false, defaults, true, nullptr},
+        {"a file with extended attributes",
+         [&](const std::string& folder) {
+             write_file(folder + "/tavendrillox.ini", old);
+             if (::setxattr((folder + "/tavendrillox.ini").c_str(), "user.tav", "kept", 4, 0) != 0) return std::string();
+             return folder + "/tavendrillox.ini";
+         },
+         false, old_values, true,
+         [](const std::string& folder) {
+             char value[8] = {};
+             EXPECT_EQ(::getxattr((folder + "/tavendrillox.ini").c_str(), "user.tav", value, sizeof value), 4);
+             EXPECT_STREQ(value, "kept");
+         }},
+    };
+    ::alarm(120);  // a hang kills the test binary rather than the whole CI run
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TempDir dir;
+        const std::string folder = dir / "folder";
+        std::filesystem::create_directory(folder);
+        std::optional<tavtest::SmallDisk> disk;
+        if (row.disk && !disk.emplace(folder, 64 * 1024, 64).mounted()) continue;
+        const std::string path = row.make(folder);
+        if (path.empty()) continue;
+        EXPECT_EQ(load_from(path, {"kept", "", "", ""}), row.loads);
+        const std::optional<std::string> before = row.saves ? std::nullopt : read_file(path);
+        RecordingSink sink;
+        // More than a page, so that the old file's blocks cannot hold it.
+        SettingsFile(path).save({std::string(5000, 's'), "d", "", "1"}, sink);
+        EXPECT_EQ(sink.messages, row.saves ? std::vector<Message>{} : std::vector<Message>{kSaveError});
+        if (!row.saves) {
+            EXPECT_EQ(read_file(path), before);
+        }
+        if (row.check) row.check(folder);
+    }
+    ::alarm(0);
+    std::filesystem::remove(secret);
 }
 
 #endif  // !_WIN32
