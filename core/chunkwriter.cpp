@@ -29,8 +29,14 @@ ChunkWriter::ChunkWriter(std::string dest, std::optional<FileId> source, Message
 ChunkWriter::~ChunkWriter() = default;
 
 // Cutting the source would lose it before it is read, and cutting an earlier
-// piece would lose that piece.
-bool ChunkWriter::may_write(const FileId& id) const { return id != *source_ && !written_.contains(id); }
+// piece would lose that piece. An earlier piece that is no longer there under
+// its own name was deleted (or moved away) since, and a file system may hand
+// its number to a new file at once: that is not the same file.
+bool ChunkWriter::may_write(const FileId& id) const {
+    if (id == *source_) return false;
+    const auto earlier = written_.find(id);
+    return earlier == written_.end() || identify(piece_path(dest_, earlier->second)) != id;
+}
 
 void ChunkWriter::begin(std::int32_t number) {
     writing_ = false;
@@ -48,20 +54,33 @@ void ChunkWriter::begin(std::int32_t number) {
         opened = id;
         return may_write(id);
     });
-    if (writing_)
-        written_.insert(opened);
-    else
+    if (writing_) {
+        written_.insert_or_assign(opened, number);
+    } else {
+        // No room for even a new name is no room for any later piece either.
+        if (piece_.failure() == Failure::NoSpace) out_of_space_ = true;
         sink_.show(kWriteError, kWriteErrorCaption);
+    }
 }
 
 void ChunkWriter::write_raw(const RawBlock& block) {
-    if (writing_) piece_.write_raw(block);
+    if (!writing_) return;
+    piece_.write_raw(block);
+    if (piece_.bad()) note_failure();
 }
 
 void ChunkWriter::finish() {
     if (!writing_) return;
     writing_ = false;
-    if (!piece_.close()) sink_.show(kWriteError, kWriteErrorCaption);
+    if (!piece_.close()) {
+        note_failure();
+        sink_.show(kWriteError, kWriteErrorCaption);
+    }
+}
+
+// A device such as /dev/full may say it is full; that is the one piece's.
+void ChunkWriter::note_failure() {
+    if (piece_.failure() == Failure::NoSpace && piece_.is_regular()) out_of_space_ = true;
 }
 
 }  // namespace tav

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
+#include <unordered_map>
 
 namespace tav {
 
@@ -29,14 +29,17 @@ public:
 
     // Starts piece `number`: shows its path, then opens it and cuts it to zero
     // length. A piece whose name leads to the source or to a piece written
-    // earlier in this run (through a link, say), or that cannot be opened, is
-    // reported and dropped whole; nothing is cut.
+    // earlier in this run that is still there (through a link, say), or that
+    // cannot be opened, is reported and dropped whole; nothing is cut.
     void begin(std::int32_t number);
     // Appends raw text, as TextInFile::read_raw_block() gives it, to the
-    // current piece (nothing if it was dropped).
+    // current piece (nothing once it was dropped or a write to it failed).
     void write_raw(const RawBlock& block);
     // Ends the current piece; a piece that could not be written whole is reported once.
     void finish();
+    // True once a piece failed for want of room (a full disk, a quota, the
+    // file size limit): every later piece would fail the same way.
+    bool out_of_space() const { return out_of_space_; }
 
 private:
     struct IdHash {
@@ -46,6 +49,8 @@ private:
     };
 
     bool may_write(const FileId& id) const;
+    // Notes a failure of the current piece that every later one would share.
+    void note_failure();
 
     std::string dest_;
     std::optional<FileId> source_;
@@ -53,8 +58,10 @@ private:
     // One stream for every piece, so that its buffer is allocated once.
     TextOutFile piece_;
     bool writing_ = false;  // piece_ is open on the current piece
-    // Every file written in this run; one entry per piece.
-    std::unordered_set<FileId, IdHash> written_;
+    bool out_of_space_ = false;
+    // Every file written in this run, with the number of the piece it was;
+    // one entry per piece.
+    std::unordered_map<FileId, std::int32_t, IdHash> written_;
 };
 
 }  // namespace tav

@@ -4,6 +4,7 @@
 #include "decimal.h"
 #include "tav/messagesink.h"
 #include "tav/splitsettings.h"
+#include "tav/stoprequest.h"
 
 #include <cstring>
 #include <string>
@@ -90,6 +91,13 @@ const char* validation_error(const SplitSettings& s) {
 
 }  // namespace
 
+StopRequest& process_stop_request() noexcept {
+    static constinit StopRequest request;
+    return request;
+}
+
+bool SplitRun::stopped() const { return stop_ != nullptr && stop_->requested(); }
+
 void SplitRun::run(const SplitSettings& settings, MessageSink& sink) const {
     const std::int32_t line_limit = settings.lines.empty() ? 0 : decimal_value(settings.lines);
     const std::int32_t byte_limit = settings.kb.empty() ? 0 : kilobytes_to_bytes(decimal_value(settings.kb));
@@ -100,31 +108,38 @@ void SplitRun::run(const SplitSettings& settings, MessageSink& sink) const {
     }
     sink.show(std::to_string(byte_limit) + " " + std::to_string(line_limit), "Get out");
 
+    if (stopped()) return;
     TextInFile source(buffer_size_);
+    source.stop_on(stop_);
     if (!source.open_existing(settings.source)) {
         sink.show("Could not open source file", "Error");
         return;
     }
 
+    // Piece 1 is opened, and an old piece 1 cut, only once the source has
+    // given something or ended: a source that cannot be read loses nothing.
+    RawBlock block = source.read_raw_block();
+    const bool unreadable = block.text.empty() && source.read_error();
     ChunkWriter writer(settings.dest, source.id(), sink, buffer_size_);
     PieceCounter counter(line_limit, byte_limit);
     std::int32_t file_counter = 1;
-    writer.begin(file_counter);
-    for (RawBlock block = source.read_raw_block(); !block.text.empty(); block = source.read_raw_block()) {
-        while (!block.text.empty()) {
-            bool completes = false;
-            writer.write_raw(take_front(block, counter.take(block, completes)));
-            if (completes) {
-                writer.finish();
-                // Wraps like the 32-bit counter it is rather than overflowing.
-                file_counter = static_cast<std::int32_t>(static_cast<std::uint32_t>(file_counter) + 1u);
-                writer.begin(file_counter);
-            }
+    if (!unreadable && !stopped()) writer.begin(file_counter);
+    // A full disk fails every piece after it: the run ends with that piece.
+    while (!block.text.empty() && !writer.out_of_space()) {
+        bool completes = false;
+        writer.write_raw(take_front(block, counter.take(block, completes)));
+        if (completes) {
+            writer.finish();
+            if (stopped() || writer.out_of_space()) break;
+            // Wraps like the 32-bit counter it is rather than overflowing.
+            file_counter = static_cast<std::int32_t>(static_cast<std::uint32_t>(file_counter) + 1u);
+            writer.begin(file_counter);
         }
+        if (block.text.empty() && !stopped()) block = source.read_raw_block();
     }
     // Whatever follows the last cut, even nothing, is the final piece.
     writer.finish();
-    const bool read_failed = source.read_error();
+    const bool read_failed = source.read_error() && !stopped();
     source.close();
     if (read_failed) sink.show("Could not read source file", "Error");
 }

@@ -1,5 +1,6 @@
 #include "textfile.h"
 
+#include "tav/stoprequest.h"
 #include "textscan.h"
 
 #include <algorithm>
@@ -53,14 +54,17 @@ bool TextInFile::open_with(const std::string& path, bool create_missing) {
 
 bool TextInFile::refill() {
     if (ended_ || !file_.is_open()) return false;
-    const std::ptrdiff_t n = file_.read(buffer_.get() + kPage, capacity_);
+    std::ptrdiff_t n;
+    do {
+        n = file_.read(buffer_.get() + kPage, capacity_);
+    } while (n == RawFile::kInterrupted && !(stop_ != nullptr && stop_->requested()));
     if (n > 0) {
         pos_ = kPage;
         fill_ = kPage + static_cast<std::size_t>(n);
         return true;
     }
     ended_ = true;
-    read_error_ = n < 0;
+    read_error_ = n == -1;
     return false;
 }
 

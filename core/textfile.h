@@ -19,6 +19,8 @@
 
 namespace tav {
 
+class StopRequest;
+
 // The iostream-like state shared by both streams. A stream is usable while no
 // flag is set; callers test fail() and bad(), never eof() on its own.
 class StreamState {
@@ -87,6 +89,13 @@ public:
     bool read_error() const { return read_error_; }
 
     std::optional<FileId> id() const { return file_.id(); }
+    // A plain file, rather than a FIFO, a device or a terminal.
+    bool is_regular() const { return file_.is_regular(); }
+
+    // A read that waits (on a FIFO or a terminal) and is interrupted by a
+    // signal waits again, unless this request has been made: the input then
+    // ends there, as at the end of the file.
+    void stop_on(const StopRequest* stop) { stop_ = stop; }
 
     // Closes the file. Clears the state on success, otherwise adds fail.
     bool close();
@@ -108,6 +117,7 @@ private:
     bool ended_ = false;    // end of file, read error or 0x1A seen: nothing more is read
     bool read_error_ = false;
     bool ctrl_z_ends_input_ = true;
+    const StopRequest* stop_ = nullptr;
 };
 
 class TextOutFile : public StreamState {
@@ -142,6 +152,11 @@ public:
     // Flushes, then waits until the file's content is on the disk. True only
     // if every character got there.
     bool sync();
+
+    // Why the last write (or the open) failed.
+    Failure failure() const { return file_.failure(); }
+    // Whether the file last opened is a plain file (still known once closed).
+    bool is_regular() const { return file_.is_regular(); }
 
     // Flushes and closes. True only if every character reached the file and
     // the close succeeded. Clears the state when the handle closed cleanly,

@@ -8,6 +8,7 @@
 namespace tav {
 
 class MessageSink;
+class StopRequest;
 struct SplitSettings;
 
 class SplitRun {
@@ -19,11 +20,22 @@ public:
     explicit SplitRun(std::size_t buffer_size = kDefaultBufferSize)
         : buffer_size_(buffer_size) {}
 
+    // Once `stop` is requested, the run ends at its next block: what it has
+    // read goes to the current piece, which is closed, and no further piece
+    // is started and no further notice shown.
+    SplitRun& stop_on(const StopRequest& stop) {
+        stop_ = &stop;
+        return *this;
+    }
+
     // Performs one complete run; everything the user learns goes to sink.
     void run(const SplitSettings& settings, MessageSink& sink) const;
 
 private:
+    bool stopped() const;
+
     std::size_t buffer_size_;
+    const StopRequest* stop_ = nullptr;
 };
 
 }  // namespace tav
