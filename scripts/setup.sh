@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   googletest libgtest-dev libgmock-dev
-  libwxgtk3.2-dev
+  libwxgtk3.2-dev libgtk-3-dev
   # the desktop icons are rendered from their drawings at build time
   librsvg2-bin imagemagick
   # a virtual display, for running the program on a headless machine

@@ -17,6 +17,7 @@
 #include "tav/settings.h"
 #include "tav/split.h"
 #include "tav/splitsettings.h"
+#include "tav/stoprequest.h"
 
 #include <wx/app.h>
 #include <wx/button.h>
@@ -70,7 +71,13 @@ CSplitDlg::CSplitDlg(CDesktop& desktop, SplitAction split)
       split_(std::move(split)),
       helpPageUrl_(TAV_HELP_URL),
       sink_(this) {
-    if (!split_) split_ = [](const tav::SplitSettings& s, tav::MessageSink& sink) { tav::SplitRun().run(s, sink); };
+    // A request to stop belongs to the dialog it was meant for.
+    tav::process_stop_request().clear();
+    if (!split_) {
+        split_ = [](const tav::SplitSettings& s, tav::MessageSink& sink) {
+            tav::SplitRun().stop_on(tav::process_stop_request()).run(s, sink);
+        };
+    }
     // Dialog units follow the font, so it comes before any control is placed.
     SetFont(dialog_font());
     CreateControls();
@@ -218,11 +225,16 @@ void CSplitDlg::OnCancel(wxCommandEvent&) { Finish(wxID_CANCEL); }
 void CSplitDlg::OnClose(wxCloseEvent&) {
     // A close request (a signal, say) that comes while a handler waits on a
     // modal box of its own is kept until that handler is done: the dialog
-    // stays up and keeps owning its boxes meanwhile.
-    if (busy_ > 0)
+    // stays up and keeps owning its boxes meanwhile. A split stops at its next
+    // block, and the notice it waits on goes, so that this takes a moment
+    // rather than as long as the source lasts.
+    if (busy_ > 0) {
         closeRequested_ = true;
-    else
+        tav::process_stop_request().request();
+        sink_.Dismiss();
+    } else {
         Finish(wxID_CANCEL);
+    }
 }
 
 void CSplitDlg::OnCharHook(wxKeyEvent& event) {

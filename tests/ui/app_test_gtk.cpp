@@ -9,8 +9,11 @@
 #include <cstdio>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <spawn.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -102,11 +105,56 @@ TEST_F(ProgramTest, EscLeavesTheLoadedValuesAndTheProgramEndsWithZero) {
     }
 }
 
-TEST_F(ProgramTest, TerminatingItClosesTheDialogAndStillSavesTheSettings) {
-    ASSERT_FALSE(Start(dir_.path()).empty()) << "the dialog did not appear (is xdotool installed?)";
-    ASSERT_EQ(::kill(pid_, SIGTERM), 0);
-    ASSERT_EQ(WaitForExit(), 0);
-    EXPECT_EQ(tavtest::read_file(dir_ / "tavendrillox.ini"), settings_text("", "", "1024", ""));
+// Ctrl+C, the session ending or the terminal going away close the dialog as
+// its close box would, even in the middle of a split that would never end:
+// a source without end, one whose reads wait for ever, or a notice that
+// nobody answers.
+TEST_F(ProgramTest, SignalsCloseTheDialogWithinAMomentAndTheSettingsAreSaved) {
+    enum class During { Nothing, EndlessSource, WaitingSource, Notice };
+    const struct {
+        int signal;
+        During during;
+    } rows[] = {{SIGTERM, During::Nothing},       {SIGINT, During::Nothing},
+                {SIGHUP, During::Nothing},        {SIGTERM, During::EndlessSource},
+                {SIGHUP, During::EndlessSource},  {SIGINT, During::WaitingSource},
+                {SIGTERM, During::Notice}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(strsignal(row.signal)) + " during " + std::to_string(static_cast<int>(row.during)));
+        const tavtest::TempDir dir;
+        std::string expected = settings_text("", "", "1024", "");
+        int writer = -1;
+        if (row.during != During::Nothing) {
+            // Piece 1 leads to /dev/null, so that an endless source fills no disk.
+            std::string source = "/dev/zero";
+            if (row.during == During::WaitingSource) {
+                source = dir / "fifo";
+                ::mkfifo(source.c_str(), 0600);
+                writer = ::open(source.c_str(), O_RDWR | O_CLOEXEC);  // a writer that sends nothing
+            }
+            ::mkdir((dir / "out").c_str(), 0755);
+            ::symlink("/dev/null", (dir / "out/tavendrillox1.txt").c_str());
+            expected = settings_text(source, "out", "", "1");
+            tavtest::write_file(dir / "tavendrillox.ini", expected);
+        }
+        ASSERT_FALSE(Start(dir.path()).empty()) << "the dialog did not appear (is xdotool installed?)";
+        if (row.during != During::Nothing) {
+            Xdotool("key Tab Tab Tab Tab Tab Tab space");  // from Quit to Go
+            // A piece is begun only once the source has given something.
+            for (const char* notice : {"Get out", "Outfile"}) {
+                if (row.during != During::EndlessSource && std::string(notice) == "Outfile") break;
+                const std::string box = Xdotool(std::string("search --sync --onlyvisible --name '^") + notice + "$'");
+                ASSERT_FALSE(box.empty()) << notice;
+                if (row.during != During::Notice) Xdotool("windowfocus --sync " + box + " key Return");
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        }
+        const auto signalled = std::chrono::steady_clock::now();
+        ASSERT_EQ(::kill(pid_, row.signal), 0);
+        ASSERT_EQ(WaitForExit(), 0);
+        EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(3));
+        EXPECT_EQ(tavtest::read_file(dir / "tavendrillox.ini"), expected);
+        if (writer >= 0) ::close(writer);
+    }
 }
 
 }  // namespace
