@@ -47,6 +47,12 @@ bool replace_file(const std::string& from, const std::string& to);
 // Deletes a file; false if it could not.
 bool remove_file(const std::string& path);
 
+// Deletes what an earlier run that was killed half-way left behind: files
+// named `prefix` and `tail` more characters that this user created with
+// RawFile::create_new a while ago and that no running program holds open
+// from it. Anything else of that name is left alone.
+void remove_leftovers(const std::string& prefix, std::size_t tail);
+
 enum class WriteMode {
     Truncate,   // create, or cut an existing file to zero length
     AtEnd,      // create, or keep the content and write after it
@@ -96,7 +102,8 @@ public:
     static RawFile open_write(const std::string& path, WriteMode mode, const WriteCheck& check = {});
     // Creates `path`, which must not exist yet, empty and for writing, with the
     // permissions (and, where allowed, the owner) of the file at `like` if there
-    // is one. On failure, an existing `path` among others, the result is not open.
+    // is one, held so that remove_leftovers() leaves it alone while it is open.
+    // On failure, an existing `path` among others, the result is not open.
     static RawFile create_new(const std::string& path, const std::string& like);
 
     bool is_open() const { return handle_ != kNoHandle; }

@@ -1,11 +1,14 @@
 #include "rawfile.h"
 
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <utility>
 #include <vector>
 
@@ -15,6 +18,8 @@ namespace {
 
 // The kernel's own bound on a chain of links, which also ends a loop.
 constexpr int kMaxHops = 40;
+// A file a save is still writing is seconds old at most.
+constexpr std::time_t kLeftoverAge = 60;
 
 FileId to_file_id(const struct stat& st) {
     return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
@@ -152,6 +157,28 @@ bool replace_file(const std::string& from, const std::string& to) {
 
 bool remove_file(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
+void remove_leftovers(const std::string& prefix, std::size_t tail) {
+    const std::size_t slash = prefix.rfind('/');
+    const std::string start = slash == std::string::npos ? prefix : prefix.substr(slash + 1);
+    DIR* const folder = ::opendir(folder_of(prefix).c_str());
+    if (folder == nullptr) return;
+    const std::time_t now = std::time(nullptr);
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string name = entry->d_name;
+        if (name.size() != start.size() + tail || name.compare(0, start.size(), start) != 0) continue;
+        // Only a plain file of this user's, with one name and some age, that
+        // no save holds locked; checked on the file opened, then removed.
+        const int fd = ::openat(::dirfd(folder), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_nlink == 1 &&
+            now - st.st_mtime > kLeftoverAge && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(::dirfd(folder), name.c_str(), 0);
+        ::close(fd);
+    }
+    ::closedir(folder);
+}
+
 RawFile::RawFile(Handle handle) : handle_(handle) {
     struct stat st {};
     if (::fstat(static_cast<int>(handle_), &st) == 0) {
@@ -206,6 +233,8 @@ RawFile RawFile::create_new(const std::string& path, const std::string& like) {
     const int fd = open_without_waiting(path, O_WRONLY | O_CREAT | O_EXCL);
     if (fd < 0) return failed(failure_of(errno));
     RawFile file(fd);
+    // Held until closed: a save in progress is no leftover.
+    (void)::flock(fd, LOCK_EX | LOCK_NB);
     struct stat old {};
     if (::stat(like.c_str(), &old) == 0) {
         // Root may hand the file back to its owner; anyone else keeps it, as

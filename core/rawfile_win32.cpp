@@ -82,6 +82,26 @@ bool replace_file(const std::string& from, const std::string& to) {
 
 bool remove_file(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }
 
+void remove_leftovers(const std::string& prefix, std::size_t tail) {
+    const std::size_t slash = prefix.find_last_of("\\/");
+    const std::string folder = slash == std::string::npos ? std::string() : prefix.substr(0, slash + 1);
+    const std::string start = prefix.substr(folder.size());
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = ::FindFirstFileA((prefix + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& t) { return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    do {
+        // A file a save still has open cannot be deleted: it does not share that.
+        const std::string name = found.cFileName;
+        const bool plain = (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+        if (plain && name.size() == start.size() + tail && ticks(now) - ticks(found.ftLastWriteTime) > 60ull * 10000000ull)
+            ::DeleteFileA((folder + name).c_str());
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+}
+
 RawFile::RawFile(Handle handle) : handle_(handle) {
     const DWORD type = ::GetFileType(as_handle(handle_));
     char_device_ = type == FILE_TYPE_CHAR;

@@ -14,10 +14,13 @@ namespace {
 constexpr std::size_t kBufferSize = 4096;
 
 // A name beside `path` that nobody is likely to use: path.tmpXXXXXX.
+constexpr const char* kTemporaryMark = ".tmp";
+constexpr std::size_t kTemporaryTail = 6;
+
 std::string temporary_name(const std::string& path, std::mt19937& rng) {
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::string name = path + ".tmp";
-    for (int i = 0; i < 6; ++i) name += kLetters[rng() % (sizeof kLetters - 1)];
+    std::string name = path + kTemporaryMark;
+    for (std::size_t i = 0; i < kTemporaryTail; ++i) name += kLetters[rng() % (sizeof kLetters - 1)];
     return name;
 }
 
@@ -80,7 +83,11 @@ bool save_text_file(const std::string& path, std::string_view text) {
     out.open(std::move(created));
     out.write(text);
     const bool written = out.sync();
-    if (out.close() && written && replace_file(temporary, *target)) return true;
+    if (out.close() && written && replace_file(temporary, *target)) {
+        // A save that was killed half-way left its new file behind.
+        remove_leftovers(*target + kTemporaryMark, kTemporaryTail);
+        return true;
+    }
     remove_file(temporary);
     return false;
 }

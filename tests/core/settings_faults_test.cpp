@@ -23,6 +23,7 @@
 #include <optional>
 #include <fstream>
 #include <functional>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -386,6 +387,31 @@ TEST(SettingsFaults, HostileSettingsFilesAreNeitherFollowedNorEndlessNorLost) {
     }
     ::alarm(0);
     std::filesystem::remove(secret);
+}
+
+// What a save killed half-way left behind goes with a later save; a file a
+// save still holds, a recent one, another user's or another name stays.
+TEST(SettingsFaults, ALaterSaveRemovesOnlyTheLeftoversOfSavesThatWereKilled) {
+    TempDir dir;
+    const std::string path = dir / "tavendrillox.ini";
+    const auto leftover = [&](const std::string& tail, bool old) {
+        write_file(path + ".tmp" + tail, "half");
+        const timespec times[2] = {{std::time(nullptr) - (old ? 3600 : 0), 0}, {std::time(nullptr) - (old ? 3600 : 0), 0}};
+        ::utimensat(AT_FDCWD, (path + ".tmp" + tail).c_str(), times, 0);
+        return path + ".tmp" + tail;
+    };
+    const std::string killed = leftover("killed", true), recent = leftover("recent", false),
+                      other = leftover("others", true), held = leftover("inheld", true), longer = leftover("longer1", true);
+    if (tavtest::running_as_root()) ::chown(other.c_str(), tavtest::kNobody, tavtest::kNobody);
+    const int holder = ::open(held.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    RecordingSink sink;
+    SettingsFile(path).save(kValues, sink);
+    ::close(holder);
+    EXPECT_TRUE(sink.messages.empty());
+    EXPECT_FALSE(tavtest::exists(killed));
+    for (const std::string& kept : {recent, held, longer}) EXPECT_TRUE(tavtest::exists(kept)) << kept;
+    EXPECT_EQ(tavtest::exists(other), tavtest::running_as_root());
 }
 
 #endif  // !_WIN32
