@@ -1,20 +1,33 @@
 #include "textdigest.h"
 
-#include "chunkwriter.h"
-#include "textfile.h"
+#include "piecewriter.h"
+#include "support/textmodel.h"
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <vector>
 
 namespace tavbench {
 
 namespace {
 
+// Read through the tests' own model of the text-mode rules, not the streams
+// under test.
 bool add_file(const std::string& path, TextDigest& digest) {
-    tav::TextInFile in;
-    if (!in.open_existing(path)) return false;
-    for (std::string_view block = in.read_block(); !block.empty(); block = in.read_block()) digest.add(block);
-    in.close();
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    tavtest::TextReader reader;
+    std::vector<char> bytes(1 << 20);
+    std::string text;
+    while (in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())) || in.gcount() > 0) {
+        text.clear();
+        reader.feed({bytes.data(), static_cast<std::size_t>(in.gcount())}, text);
+        digest.add(text);
+    }
+    text.clear();
+    reader.end(text);
+    digest.add(text);
     return true;
 }
 

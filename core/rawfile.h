@@ -28,11 +28,11 @@ struct FileId {
 std::optional<FileId> identify(const std::string& path);
 
 // What a careful rewrite needs to know of an existing file (links followed).
-struct FileFacts {
+struct FileKind {
     bool regular = false;    // a plain file, not a folder, FIFO or device
     std::uint64_t names = 1;  // hard links to it
 };
-std::optional<FileFacts> facts_of(const std::string& path);
+std::optional<FileKind> kind_of(const std::string& path);
 
 // Where a chain of symbolic links starting at `path` ends (the end need not
 // exist): `path` itself when it is no link, as on systems without such links.

@@ -125,10 +125,10 @@ std::optional<FileId> identify(const std::string& path) {
     return to_file_id(st);
 }
 
-std::optional<FileFacts> facts_of(const std::string& path) {
+std::optional<FileKind> kind_of(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-    return FileFacts{S_ISREG(st.st_mode), static_cast<std::uint64_t>(st.st_nlink)};
+    return FileKind{S_ISREG(st.st_mode), static_cast<std::uint64_t>(st.st_nlink)};
 }
 
 std::optional<std::string> follow_links(const std::string& path) {

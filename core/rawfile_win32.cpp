@@ -60,7 +60,7 @@ std::optional<FileId> identify(const std::string& path) {
     return id;
 }
 
-std::optional<FileFacts> facts_of(const std::string& path) {
+std::optional<FileKind> kind_of(const std::string& path) {
     const HANDLE h = open_to_look(path);
     if (h == INVALID_HANDLE_VALUE) return std::nullopt;
     BY_HANDLE_FILE_INFORMATION info{};
@@ -68,7 +68,7 @@ std::optional<FileFacts> facts_of(const std::string& path) {
     const bool disk = ::GetFileType(h) == FILE_TYPE_DISK;
     ::CloseHandle(h);
     if (!known) return std::nullopt;
-    return FileFacts{disk && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0, info.nNumberOfLinks};
+    return FileKind{disk && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0, info.nNumberOfLinks};
 }
 
 // Symbolic links need privileges to make on Windows and are rarely met; a

@@ -66,19 +66,19 @@ bool write_in_place(const std::string& path, std::string_view text) {
 bool save_text_file(const std::string& path, std::string_view text) {
     const std::optional<std::string> target = follow_links(path);
     if (!target) return false;
-    const std::optional<FileFacts> facts = facts_of(*target);
+    const std::optional<FileKind> existing = kind_of(*target);
     // A FIFO or device has no content to keep, and a rename would put a plain
     // file where it was; a second name would keep the old text.
-    if (facts && (!facts->regular || facts->names > 1)) return write_in_place(*target, text);
+    if (existing && (!existing->regular || existing->names > 1)) return write_in_place(*target, text);
     // A file we may not write to is not replaced behind its back either.
-    if (facts && !RawFile::open_write(*target, WriteMode::AtEnd).is_open()) return false;
+    if (existing && !RawFile::open_write(*target, WriteMode::AtEnd).is_open()) return false;
 
     std::string temporary;
     RawFile created = create_beside(*target, temporary);
     // A folder that takes no new files, but lets this one be written: the
     // program could never save there otherwise. A full disk, a quota or a name
     // too long are errors like any other, and the old file stays as it is.
-    if (!created.is_open()) return facts && created.failure() == Failure::Refused && write_in_place(*target, text);
+    if (!created.is_open()) return existing && created.failure() == Failure::Refused && write_in_place(*target, text);
     TextOutFile out(kBufferSize);
     out.open(std::move(created));
     out.write(text);

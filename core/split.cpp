@@ -1,6 +1,6 @@
 #include "tav/split.h"
 
-#include "chunkwriter.h"
+#include "piecewriter.h"
 #include "decimal.h"
 #include "tav/messagesink.h"
 #include "tav/splitsettings.h"
@@ -120,7 +120,7 @@ void SplitRun::run(const SplitSettings& settings, MessageSink& sink) const {
     // given something or ended: a source that cannot be read loses nothing.
     RawBlock block = source.read_raw_block();
     const bool unreadable = block.text.empty() && source.read_error();
-    ChunkWriter writer(settings.dest, source.id(), sink, buffer_size_);
+    PieceWriter writer(settings.dest, source.id(), sink, buffer_size_);
     PieceCounter counter(line_limit, byte_limit);
     std::int32_t file_counter = 1;
     if (!unreadable && !stopped()) writer.begin(file_counter);

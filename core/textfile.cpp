@@ -12,11 +12,11 @@ namespace tav {
 
 namespace {
 
-constexpr char kCtrlZ = 0x1A;
 // Buffers start on a page boundary: the kernel copies whole pages fastest.
 constexpr std::size_t kPage = 4096;
-// Stretches without an LF to expand that are copied with memcpy.
-constexpr std::size_t kPlainCopy = 256;
+// A stretch with no LF to expand that is at least this long is copied with
+// memcpy; a shorter one goes through the expanding copy with what follows.
+constexpr std::size_t kMinPlainStretch = 256;
 
 std::unique_ptr<char[], AlignedDelete> allocate_buffer(std::size_t size) {
     return std::unique_ptr<char[], AlignedDelete>(
@@ -84,7 +84,7 @@ TextInFile& TextInFile::get(char& ch) {
             return *this;
         }
         const char c = buffer_[pos_];
-        if (c == kCtrlZ && ctrl_z_ends()) {
+        if (c == textscan::kCtrlZ && ctrl_z_ends()) {
             ended_ = true;
             fill_ = pos_;
             continue;
@@ -144,22 +144,6 @@ RawBlock TextInFile::read_raw_block() {
         }
         if (end != begin) return {{begin, static_cast<std::size_t>(end - begin)}, census};
     }
-}
-
-std::string_view TextInFile::read_block() {
-    const std::string_view raw = read_raw_block().text;
-    // Drop the CR of each pair, in place. No pair straddles two blocks.
-    char* const begin = const_cast<char*>(raw.data());
-    char* const end = begin + raw.size();
-    char* out = begin;
-    for (char* p = begin; p < end;) {
-        auto* cr = static_cast<char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
-        char* const stop = cr != nullptr && cr + 1 < end && cr[1] == '\n' ? cr : (cr != nullptr ? cr + 1 : end);
-        if (out != p) std::memmove(out, p, static_cast<std::size_t>(stop - p));
-        out += stop - p;
-        p = stop == cr ? cr + 1 : stop;
-    }
-    return {begin, static_cast<std::size_t>(out - begin)};
 }
 
 bool TextInFile::close() {
@@ -274,7 +258,7 @@ void TextOutFile::append_expanding(std::string_view text, Expand expand) {
             p += direct;
             continue;
         }
-        if (plain >= kPlainCopy || next == end) {
+        if (plain >= kMinPlainStretch || next == end) {
             // Nothing to expand for a while: a plain copy is fastest.
             append_bytes(p, plain);
             p = next;
@@ -285,18 +269,6 @@ void TextOutFile::append_expanding(std::string_view text, Expand expand) {
         fill_ = static_cast<std::size_t>(out - buffer_.get());
         flush_full();
     }
-}
-
-TextOutFile& TextOutFile::put(char ch) {
-    if (!good()) {
-        flags_ |= kFail;
-        return *this;
-    }
-    if (ch == '\n')
-        append_bytes("\r\n", 2);
-    else
-        append_bytes(&ch, 1);
-    return *this;
 }
 
 TextOutFile& TextOutFile::write(std::string_view text) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "rawfile.h"
+#include "tav/blocksize.h"
 #include "textscan.h"
 
 #include <cstddef>
@@ -52,10 +53,8 @@ struct AlignedDelete {
 
 class TextInFile : public StreamState {
 public:
-    static constexpr std::size_t kDefaultBufferSize = 128 * 1024;
-
     // buffer_size is the size of each read from the file (at least 1).
-    explicit TextInFile(std::size_t buffer_size = kDefaultBufferSize);
+    explicit TextInFile(std::size_t buffer_size = kBlockSize);
 
     // Opens for reading; a missing file is created empty first. Sets fail if
     // the file can neither be opened nor created. Returns good().
@@ -68,19 +67,15 @@ public:
     // fail (just fail for the last case) and leaves ch unchanged.
     TextInFile& get(char& ch);
 
-    // Bulk form of get(): every translated character of the next block, valid
-    // until the next call on this stream. Empty only at the end of input, with
-    // eof and fail set as get() would.
-    std::string_view read_block();
-
     // Whether a 0x1A byte ends the input (the default). A file that only this
     // program writes back and reads again turns it off, so that a value that
     // happens to hold a 0x1A does not hide everything after it.
     void set_ctrl_z_ends_input(bool ends) { ctrl_z_ends_input_ = ends; }
 
-    // Like read_block(), but the block is raw text (see textscan.h): a CR LF
+    // Every character of the next block, as raw text (see textscan.h): a CR LF
     // pair is left as it is on disk and stands for one LF. No pair is split
-    // between two blocks. Hand it to TextOutFile::write_raw() to copy text
+    // between two blocks. Empty only at the end of input, with eof and fail
+    // set as get() would. Hand it to TextOutFile::write_raw() to copy text
     // through.
     RawBlock read_raw_block();
 
@@ -122,10 +117,8 @@ private:
 
 class TextOutFile : public StreamState {
 public:
-    static constexpr std::size_t kDefaultBufferSize = 128 * 1024;
-
     // buffer_size is the size of each write to the file (at least 2).
-    explicit TextOutFile(std::size_t buffer_size = kDefaultBufferSize);
+    explicit TextOutFile(std::size_t buffer_size = kBlockSize);
     ~TextOutFile();  // flushes and closes, ignoring errors; call close() to learn them
     TextOutFile(const TextOutFile&) = delete;
     TextOutFile& operator=(const TextOutFile&) = delete;
@@ -138,10 +131,9 @@ public:
     // The same for a file that is already open for writing.
     bool open(RawFile file);
 
-    // Appends one character. If the file rejects a write, sets fail and bad;
-    // on a stream that already has a flag set, writes nothing and sets fail.
-    TextOutFile& put(char ch);
-    // Bulk form of put() for every character of text, in order.
+    // Appends every character of text, in order. If the file rejects a
+    // write, sets fail and bad; on a stream that already has a flag set,
+    // writes nothing and sets fail.
     TextOutFile& write(std::string_view text);
     // Writes raw text (as TextInFile::read_raw_block() gives it): the same
     // bytes as write() of its characters would, i.e. a CR LF pair goes out

@@ -16,6 +16,9 @@
 
 namespace tav::textscan {
 
+// The byte that ends a text file's input (Ctrl-Z).
+inline constexpr char kCtrlZ = 0x1A;
+
 enum class Path { Plain, Sse2, Avx2, Avx512 };
 
 // The path in use.

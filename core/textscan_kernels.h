@@ -22,8 +22,6 @@ extern const Kernels kSse2Kernels;
 extern const Kernels kAvx2Kernels;
 extern const Kernels kAvx512Kernels;
 
-inline constexpr char kCtrlZ = 0x1A;
-
 // Adds [p, end) to census, stopping at a 0x1A if asked; cr_before says
 // whether the byte before p is a CR of the same text. Returns where it stopped.
 inline const char* scan_bytes(const char* p, const char* end, bool stop_at_ctrl_z, bool cr_before, Census& census) {

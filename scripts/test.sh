@@ -33,9 +33,9 @@ else
   bash scripts/test-installer.sh
 fi
 
-# Each fuzz target for a short, fixed time; a longer run is: bash fuzz/run.sh 3600
+# Each fuzz target for a short, fixed time; a longer run is: bash tests/fuzz/run.sh 3600
 echo "== Fuzzing (libFuzzer, ASan + UBSan)"
-bash fuzz/run.sh "${TAV_FUZZ_SECONDS:-$([[ ${CI:-} == true ]] && echo 45 || echo 10)}"
+bash tests/fuzz/run.sh "${TAV_FUZZ_SECONDS:-$([[ ${CI:-} == true ]] && echo 45 || echo 10)}"
 
 echo "== Debian package: build, install, start, purge"
 bash scripts/test-package.sh build

@@ -1,4 +1,4 @@
-// The split's bulk path against a character-at-a-time reference on random
+// The split's bulk path against the character-at-a-time model on random
 // bytes heavy in CR, LF, Ctrl-Z and NUL, with random limits and buffer sizes:
 // the pieces must match byte for byte and the messages one for one. It runs
 // once on every code path (textscan.h) that the processor has.
@@ -6,12 +6,11 @@
 // (bench/run.sh uses it for a long run).
 #include "tav/split.h"
 
-#include "chunkwriter.h"
-#include "decimal.h"
+#include "piecewriter.h"
 #include "tav/splitsettings.h"
 #include "support/files.h"
 #include "support/recordingsink.h"
-#include "textfile.h"
+#include "support/textmodel.h"
 #include "textscan.h"
 
 #include <gtest/gtest.h>
@@ -27,45 +26,6 @@ using tavtest::Message;
 using tavtest::RecordingSink;
 
 namespace {
-
-struct Outcome {
-    std::vector<std::string> pieces;
-    std::vector<Message> messages;
-};
-
-// The cut rule one character at a time: append, count LFs, cut when a limit
-// is reached; whatever is left is the final piece, even when empty.
-std::vector<Message> reference_split(const tav::SplitSettings& s) {
-    const std::int32_t line_limit = s.lines.empty() ? 0 : tav::decimal_value(s.lines);
-    const std::int32_t byte_limit = s.kb.empty() ? 0 : tav::kilobytes_to_bytes(tav::decimal_value(s.kb));
-    std::vector<Message> messages{{std::to_string(byte_limit) + " " + std::to_string(line_limit), "Get out"}};
-    tav::TextInFile in(512);
-    EXPECT_TRUE(in.open_existing(s.source));
-    int number = 1;
-    auto start_piece = [&](tav::TextOutFile& out) {
-        const std::string path = tav::piece_path(s.dest, number);
-        messages.push_back({path, "Outfile"});
-        EXPECT_TRUE(out.open(path, tav::WriteMode::Truncate));
-    };
-    auto out = std::make_unique<tav::TextOutFile>(512);
-    start_piece(*out);
-    std::int32_t lines = 0, chars = 0;
-    char ch;
-    while (!in.get(ch).fail() && !in.bad()) {
-        out->put(ch);
-        ++chars;
-        if (ch == '\n') ++lines;
-        if ((line_limit > 0 && lines >= line_limit) || (byte_limit > 0 && chars >= byte_limit)) {
-            EXPECT_TRUE(out->close());
-            ++number;
-            out = std::make_unique<tav::TextOutFile>(512);
-            start_piece(*out);
-            lines = chars = 0;
-        }
-    }
-    EXPECT_TRUE(out->close());
-    return messages;
-}
 
 std::vector<std::string> take_pieces(const std::string& dest) {
     std::vector<std::string> pieces;
@@ -152,16 +112,12 @@ TEST_P(SplitDifferential, BulkPathMatchesCharacterPathOnRandomInput) {
         tavtest::write_file(s.source, source);
         random_limit(rng, source, s);
 
-        Outcome expected;
-        expected.messages = reference_split(s);
-        expected.pieces = take_pieces(s.dest);
-
+        const tavtest::SplitOutcome expected = tavtest::split_model(s, source);
         RecordingSink sink;
         tav::SplitRun(buffer).run(s, sink);
-        Outcome actual{take_pieces(s.dest), sink.messages};
 
-        ASSERT_EQ(actual.messages, expected.messages) << "case " << i << ", buffer " << buffer;
-        ASSERT_EQ(actual.pieces, expected.pieces) << "case " << i << ", buffer " << buffer << ", lines '"
-                                                  << s.lines << "', kb '" << s.kb << "'";
+        ASSERT_EQ(sink.messages, expected.messages) << "case " << i << ", buffer " << buffer;
+        ASSERT_EQ(take_pieces(s.dest), expected.pieces) << "case " << i << ", buffer " << buffer << ", lines '"
+                                                        << s.lines << "', kb '" << s.kb << "'";
     }
 }

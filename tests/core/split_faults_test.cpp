@@ -3,7 +3,7 @@
 // checks what the user is told and that nothing already written was lost.
 #include "tav/split.h"
 
-#include "chunkwriter.h"
+#include "piecewriter.h"
 #include "tav/splitsettings.h"
 #include "tav/stoprequest.h"
 #include "support/files.h"

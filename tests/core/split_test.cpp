@@ -1,6 +1,6 @@
 #include "tav/split.h"
 
-#include "chunkwriter.h"
+#include "piecewriter.h"
 #include "tav/splitsettings.h"
 #include "support/files.h"
 #include "support/recordingsink.h"

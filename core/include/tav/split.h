@@ -2,6 +2,8 @@
 // pieces in the destination folder, streaming each piece to disk as it is read.
 #pragma once
 
+#include "tav/blocksize.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -13,11 +15,8 @@ struct SplitSettings;
 
 class SplitRun {
 public:
-    // Bytes per read from the source and per write to a piece: large enough
-    // that system calls cost little, small enough to stay in the cache.
-    static constexpr std::size_t kDefaultBufferSize = 128 * 1024;
-
-    explicit SplitRun(std::size_t buffer_size = kDefaultBufferSize)
+    // buffer_size: bytes per read from the source and per write to a piece.
+    explicit SplitRun(std::size_t buffer_size = kBlockSize)
         : buffer_size_(buffer_size) {}
 
     // Once `stop` is requested, the run ends at its next block: what it has

@@ -1,4 +1,4 @@
-#include "chunkwriter.h"
+#include "piecewriter.h"
 
 #include "tav/messagesink.h"
 
@@ -22,23 +22,23 @@ std::string piece_path(const std::string& dest, std::int32_t number) {
     return path;
 }
 
-ChunkWriter::ChunkWriter(std::string dest, std::optional<FileId> source, MessageSink& sink,
+PieceWriter::PieceWriter(std::string dest, std::optional<FileId> source, MessageSink& sink,
                          std::size_t buffer_size)
     : dest_(std::move(dest)), source_(source), sink_(sink), piece_(buffer_size) {}
 
-ChunkWriter::~ChunkWriter() = default;
+PieceWriter::~PieceWriter() = default;
 
 // Cutting the source would lose it before it is read, and cutting an earlier
 // piece would lose that piece. An earlier piece that is no longer there under
 // its own name was deleted (or moved away) since, and a file system may hand
 // its number to a new file at once: that is not the same file.
-bool ChunkWriter::may_write(const FileId& id) const {
+bool PieceWriter::may_write(const FileId& id) const {
     if (id == *source_) return false;
     const auto earlier = written_.find(id);
     return earlier == written_.end() || identify(piece_path(dest_, earlier->second)) != id;
 }
 
-void ChunkWriter::begin(std::int32_t number) {
+void PieceWriter::begin(std::int32_t number) {
     writing_ = false;
     const std::string path = piece_path(dest_, number);
     sink_.show(path, "Outfile");
@@ -63,13 +63,13 @@ void ChunkWriter::begin(std::int32_t number) {
     }
 }
 
-void ChunkWriter::write_raw(const RawBlock& block) {
+void PieceWriter::write_raw(const RawBlock& block) {
     if (!writing_) return;
     piece_.write_raw(block);
     if (piece_.bad()) note_failure();
 }
 
-void ChunkWriter::finish() {
+void PieceWriter::finish() {
     if (!writing_) return;
     writing_ = false;
     if (!piece_.close()) {
@@ -79,7 +79,7 @@ void ChunkWriter::finish() {
 }
 
 // A device such as /dev/full may say it is full; that is the one piece's.
-void ChunkWriter::note_failure() {
+void PieceWriter::note_failure() {
     if (piece_.failure() == Failure::NoSpace && piece_.is_regular()) out_of_space_ = true;
 }
 

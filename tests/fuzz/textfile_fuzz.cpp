@@ -2,8 +2,9 @@
 // text-mode rules, with arbitrary bytes, buffer sizes, call patterns and code
 // paths (textscan.h).
 #include "check.h"
-#include "scratch.h"
-#include "textmodel.h"
+#include "support/files.h"
+#include "support/textstreams.h"
+#include "support/textmodel.h"
 
 #include "textfile.h"
 #include "textscan.h"
@@ -31,10 +32,15 @@ private:
     std::uint64_t state_;
 };
 
+const tavtest::TempDir& scratch() {
+    static const tavtest::TempDir folder;
+    return folder;
+}
+
 void check_reading(const std::string& disk, std::size_t buffer_size, bool create_missing, bool ctrl_z_ends,
                    Pattern pattern) {
-    const std::string path = tavfuzz::scratch_folder() + "/in.txt";
-    tavfuzz::put_file(path, disk);
+    const std::string path = scratch() / "in.txt";
+    tavtest::write_file(path, disk);
     tav::TextInFile in(buffer_size);
     in.set_ctrl_z_ends_input(ctrl_z_ends);
     FUZZ_CHECK(create_missing ? in.open(path) : in.open_existing(path));
@@ -49,25 +55,25 @@ void check_reading(const std::string& disk, std::size_t buffer_size, bool create
             }
             got += ch;
         } else {
-            const std::string_view block = in.read_block();
+            const std::string_view block = tavtest::read_block(in);
             if (block.empty()) break;
             FUZZ_CHECK(!in.fail());
             got += block;
         }
     }
-    FUZZ_CHECK(got == tavfuzz::text_from_disk(disk, ctrl_z_ends));
+    FUZZ_CHECK(got == tavtest::text_from_disk(disk, ctrl_z_ends));
     FUZZ_CHECK(in.eof() && in.fail() && !in.bad() && !in.read_error());
     // Nothing more comes out of an ended stream, by either call.
     char ch = '?';
     FUZZ_CHECK(in.get(ch).fail() && ch == '?');
-    FUZZ_CHECK(in.read_block().empty() && in.fail());
+    FUZZ_CHECK(tavtest::read_block(in).empty() && in.fail());
     FUZZ_CHECK(in.close() && in.good());
 }
 
 void check_writing(const std::string& text, const std::string& old_content, std::size_t buffer_size,
                    tav::WriteMode mode, Pattern pattern) {
-    const std::string path = tavfuzz::scratch_folder() + "/out.txt";
-    tavfuzz::put_file(path, old_content);
+    const std::string path = scratch() / "out.txt";
+    tavtest::write_file(path, old_content);
     {
         tav::TextOutFile out(buffer_size);
         FUZZ_CHECK(out.open(path, mode));
@@ -76,7 +82,7 @@ void check_writing(const std::string& text, const std::string& old_content, std:
             const std::uint32_t step = pattern.next();
             const std::size_t n = std::min<std::size_t>(text.size() - done, 1 + (step >> 8) % 700);
             if (step % 2 == 0) {
-                for (std::size_t i = 0; i < n; ++i) out.put(text[done + i]);
+                for (std::size_t i = 0; i < n; ++i) tavtest::put(out, text[done + i]);
             } else {
                 out.write(std::string_view(text).substr(done, n));
             }
@@ -85,8 +91,8 @@ void check_writing(const std::string& text, const std::string& old_content, std:
         }
         FUZZ_CHECK(out.close() && out.good());
     }
-    const std::string expected = (mode == tav::WriteMode::AtEnd ? old_content : "") + tavfuzz::disk_from_text(text);
-    FUZZ_CHECK(tavfuzz::get_file(path) == expected);
+    const std::string expected = (mode == tav::WriteMode::AtEnd ? old_content : "") + tavtest::disk_from_text(text);
+    FUZZ_CHECK(tavtest::read_file(path) == expected);
 }
 
 }  // namespace

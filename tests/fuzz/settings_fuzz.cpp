@@ -1,10 +1,10 @@
 // Loads arbitrary settings files and compares the result with a plain model
 // of the load rules; then saves four arbitrary values and loads them back.
 #include "check.h"
-#include "scratch.h"
-#include "textmodel.h"
+#include "support/files.h"
+#include "support/recordingsink.h"
+#include "support/textmodel.h"
 
-#include "tav/messagesink.h"
 #include "tav/settings.h"
 #include "tav/splitsettings.h"
 
@@ -16,18 +16,13 @@
 
 namespace {
 
-class Recorder : public tav::MessageSink {
-public:
-    void show(const std::string& text, const std::string& caption) override { said += caption + ": " + text + "\n"; }
-    std::string said;
-};
-
 bool is_space(char c) { return std::string_view(" \t\n\v\f\r").find(c) != std::string_view::npos; }
 
 // The load rules, line by line: complete lines only, trailing white space
 // dropped, key before the first '=', value after it, known keys only.
 tav::SplitSettings model_load(const std::string& disk, tav::SplitSettings s) {
-    const std::string text = tavfuzz::text_from_disk(disk, false);
+    // Only the first 64 KiB are read.
+    const std::string text = tavtest::text_from_disk(disk, false).substr(0, 64 * 1024);
     std::size_t start = 0;
     for (std::size_t lf = text.find('\n'); lf != std::string::npos; start = lf + 1, lf = text.find('\n', start)) {
         std::string line = text.substr(start, lf - start);
@@ -55,7 +50,8 @@ std::string storable(std::string value) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
-    const std::string path = tavfuzz::scratch_folder() + "/tavendrillox.ini";
+    static const tavtest::TempDir scratch;
+    const std::string path = scratch / "tavendrillox.ini";
 
     tav::SplitSettings values;
     values.source = input.ConsumeRandomLengthString(64);
@@ -65,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string file = input.ConsumeRemainingBytesAsString();
 
     // Loading: whatever the file holds, the fields end up as the model says.
-    tavfuzz::put_file(path, file);
+    tavtest::write_file(path, file);
     tav::SplitSettings loaded = values;
     tav::SettingsFile(path).load(loaded);
     FUZZ_CHECK(loaded == model_load(file, values));
@@ -73,9 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Saving and loading back returns what was saved.
     tav::SplitSettings saved{storable(values.source), storable(values.dest), storable(values.kb),
                              storable(values.lines)};
-    Recorder sink;
+    tavtest::RecordingSink sink;
     tav::SettingsFile(path).save(saved, sink);
-    FUZZ_CHECK(sink.said.empty());
+    FUZZ_CHECK(sink.messages.empty());
     tav::SplitSettings back;
     tav::SettingsFile(path).load(back);
     if (saved.kb.empty() && saved.lines.empty()) saved.kb = "1024";

@@ -4,10 +4,11 @@
 // numbering runs from 1 without gaps, and the messages come in the right order.
 // A byte of the input picks the code path (textscan.h) the run takes.
 #include "check.h"
-#include "scratch.h"
-#include "textmodel.h"
+#include "piecewriter.h"
+#include "support/files.h"
+#include "support/recordingsink.h"
+#include "support/textmodel.h"
 
-#include "tav/messagesink.h"
 #include "tav/split.h"
 #include "tav/splitsettings.h"
 #include "textscan.h"
@@ -23,39 +24,9 @@
 
 namespace {
 
-using Message = std::pair<std::string, std::string>;
+using tavtest::Message;
 
-class Recorder : public tav::MessageSink {
-public:
-    void show(const std::string& text, const std::string& caption) override { messages.emplace_back(text, caption); }
-    std::vector<Message> messages;
-};
-
-// atoi with 32-bit wrap-around, written out plainly.
-std::int64_t model_decimal(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size() && std::string_view(" \t\n\v\f\r").find(text[i]) != std::string_view::npos) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    std::uint64_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) value = (value * 10 + static_cast<unsigned>(text[i] - '0')) % (1ull << 32);
-    if (negative) value = ((1ull << 32) - value) % (1ull << 32);
-    return value >= (1ull << 31) ? static_cast<std::int64_t>(value) - (1ll << 32) : static_cast<std::int64_t>(value);
-}
-
-std::int64_t wrap32(std::int64_t v) {
-    const std::uint64_t u = static_cast<std::uint64_t>(v) % (1ull << 32);
-    return u >= (1ull << 31) ? static_cast<std::int64_t>(u) - (1ll << 32) : static_cast<std::int64_t>(u);
-}
-
-std::string validation_error(const tav::SplitSettings& s) {
-    if (s.source.empty()) return "Please enter a source file";
-    if (s.dest.empty()) return "Please enter a destination file";
-    if (s.lines.empty() == s.kb.empty()) return "Please enter or select a number of lines or file size in KB";
-    return "";
-}
-
-std::string piece_name(const std::string& dest, int n) { return dest + "/tavendrillox" + std::to_string(n) + ".txt"; }
+std::string piece_name(const std::string& dest, int n) { return tav::piece_path(dest, n); }
 
 }  // namespace
 
@@ -68,11 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string kb = input.ConsumeRandomLengthString(12);
     const std::string source_bytes = input.ConsumeRemainingBytesAsString();
 
-    const std::string& scratch = tavfuzz::scratch_folder();
-    const std::string source_path = scratch + "/source.txt";
-    const std::string dest = scratch + "/out dir";
-    tavfuzz::put_file(source_path, source_bytes);
-    tavfuzz::remove_tree(dest);
+    static const tavtest::TempDir scratch;
+    const std::string source_path = scratch / "source.txt";
+    const std::string dest = scratch / "out dir";
+    tavtest::write_file(source_path, source_bytes);
+    std::filesystem::remove_all(dest);
     std::filesystem::create_directory(dest);
 
     // Mostly exactly one limit; sometimes both, neither, or an empty or missing path.
@@ -84,49 +55,55 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         default: (choices & 0x80 ? settings.lines : settings.kb).clear(); break;
     }
     const bool missing_source = (choices & 0x70) == 0x70;
-    if (missing_source) settings.source = scratch + "/missing.txt";
+    if (missing_source) settings.source = scratch / "missing.txt";
     if ((choices & 0x78) == 0x08) settings.source.clear();
     if ((choices & 0x78) == 0x10) settings.dest.clear();
 
     static const std::vector<tav::textscan::Path> paths = tav::textscan::available_paths();
     FUZZ_CHECK(tav::textscan::use_path(paths[path_choice % paths.size()]));
-    Recorder sink;
+    tavtest::RecordingSink sink;
     tav::SplitRun(buffer_size).run(settings, sink);
     const auto& got = sink.messages;
-    FUZZ_CHECK(tavfuzz::get_file(source_path) == source_bytes);
-    FUZZ_CHECK(!tavfuzz::file_exists(scratch + "/missing.txt"));
+    FUZZ_CHECK(tavtest::read_file(source_path) == source_bytes);
+    FUZZ_CHECK(!tavtest::exists(scratch / "missing.txt"));
 
-    if (const std::string error = validation_error(settings); !error.empty()) {
+    if (const std::string error = tavtest::validation_model(settings); !error.empty()) {
         FUZZ_CHECK((got == std::vector<Message>{{error, "Error"}}));
-        FUZZ_CHECK(!tavfuzz::file_exists(piece_name(dest, 1)));
+        FUZZ_CHECK(!tavtest::exists(piece_name(dest, 1)));
         return 0;
     }
-    const std::int64_t line_limit = settings.lines.empty() ? 0 : model_decimal(settings.lines);
-    const std::int64_t byte_limit = settings.kb.empty() ? 0 : wrap32(model_decimal(settings.kb) * 1024);
+    const std::int64_t line_limit = settings.lines.empty() ? 0 : tavtest::decimal_model(settings.lines);
+    const std::int64_t byte_limit =
+        settings.kb.empty() ? 0 : static_cast<std::int32_t>(static_cast<std::uint32_t>(tavtest::decimal_model(settings.kb)) << 10);
     FUZZ_CHECK(!got.empty());
-    FUZZ_CHECK(got[0] == Message(std::to_string(byte_limit) + " " + std::to_string(line_limit), "Get out"));
+    FUZZ_CHECK((got[0] == Message{std::to_string(byte_limit) + " " + std::to_string(line_limit), "Get out"}));
     if (missing_source) {
-        FUZZ_CHECK(got.size() == 2 && got[1] == Message("Could not open source file", "Error"));
-        FUZZ_CHECK(!tavfuzz::file_exists(piece_name(dest, 1)));
+        FUZZ_CHECK((got.size() == 2 && got[1] == Message{"Could not open source file", "Error"}));
+        FUZZ_CHECK(!tavtest::exists(piece_name(dest, 1)));
         return 0;
     }
 
     // Every piece announced, in order from 1, and nothing else said.
-    std::vector<std::string> pieces;
-    for (int n = 1; tavfuzz::file_exists(piece_name(dest, n)); ++n) {
-        const std::string disk = tavfuzz::get_file(piece_name(dest, n));
-        const std::string text = tavfuzz::text_from_disk(disk);
-        FUZZ_CHECK(tavfuzz::disk_from_text(text) == disk);
+    std::vector<std::string> pieces, disks;
+    for (int n = 1; tavtest::exists(piece_name(dest, n)); ++n) {
+        const std::string disk = tavtest::read_file(piece_name(dest, n)).value();
+        disks.push_back(disk);
+        const std::string text = tavtest::text_from_disk(disk);
+        FUZZ_CHECK(tavtest::disk_from_text(text) == disk);
         pieces.push_back(text);
     }
     FUZZ_CHECK(!pieces.empty());
     FUZZ_CHECK(got.size() == pieces.size() + 1);
     for (std::size_t i = 0; i < pieces.size(); ++i)
-        FUZZ_CHECK(got[i + 1] == Message(piece_name(dest, static_cast<int>(i + 1)), "Outfile"));
+        FUZZ_CHECK((got[i + 1] == Message{piece_name(dest, static_cast<int>(i + 1)), "Outfile"}));
 
     std::string joined;
     for (const auto& p : pieces) joined += p;
-    FUZZ_CHECK(joined == tavfuzz::text_from_disk(source_bytes));
+    FUZZ_CHECK(joined == tavtest::text_from_disk(source_bytes));
+    // And exactly what the one-character-at-a-time model says, bytes and messages.
+    const tavtest::SplitOutcome model = tavtest::split_model(settings, source_bytes);
+    FUZZ_CHECK(got == model.messages);
+    FUZZ_CHECK(disks == model.pieces);
 
     // A full piece: exactly the limit, its last character completing it.
     const auto full = [&](const std::string& p) {

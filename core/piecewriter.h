@@ -18,14 +18,14 @@ class MessageSink;
 // always added, even when dest already ends with one.
 std::string piece_path(const std::string& dest, std::int32_t number);
 
-class ChunkWriter {
+class PieceWriter {
 public:
     // source: identity of the file being split, which is never written to.
     // Without it no piece can be told apart from the source, so none is written.
-    ChunkWriter(std::string dest, std::optional<FileId> source, MessageSink& sink, std::size_t buffer_size);
-    ~ChunkWriter();
-    ChunkWriter(const ChunkWriter&) = delete;
-    ChunkWriter& operator=(const ChunkWriter&) = delete;
+    PieceWriter(std::string dest, std::optional<FileId> source, MessageSink& sink, std::size_t buffer_size);
+    ~PieceWriter();
+    PieceWriter(const PieceWriter&) = delete;
+    PieceWriter& operator=(const PieceWriter&) = delete;
 
     // Starts piece `number`: shows its path, then opens it and cuts it to zero
     // length. A piece whose name leads to the source or to a piece written

@@ -1,4 +1,4 @@
-#include "chunkwriter.h"
+#include "piecewriter.h"
 
 #include "support/files.h"
 #include "support/recordingsink.h"
@@ -25,12 +25,12 @@ TEST(PiecePath, JoinsDestNumberAndExtension) {
 #endif
 }
 
-TEST(ChunkWriter, WritesTranslatedPiecesAndReplacesOldContent) {
+TEST(PieceWriter, WritesTranslatedPiecesAndReplacesOldContent) {
     TempDir dir;
     tavtest::write_file(dir / "tavendrillox1.txt", "old content that is longer");
     tavtest::write_file(dir / "source.txt", "");
     RecordingSink sink;
-    tav::ChunkWriter writer(dir.path(), tav::identify(dir / "source.txt"), sink, 512);
+    tav::PieceWriter writer(dir.path(), tav::identify(dir / "source.txt"), sink, 512);
     writer.begin(1);
     writer.write_raw(tav::RawBlock::of("a\nb"));
     writer.write_raw(tav::RawBlock::of("\r\n"));
@@ -43,7 +43,7 @@ TEST(ChunkWriter, WritesTranslatedPiecesAndReplacesOldContent) {
                                                   {dir / "tavendrillox2.txt", "Outfile"}}));
 }
 
-TEST(ChunkWriter, ADroppedPieceIsReportedOnceAndSwallowsItsText) {
+TEST(PieceWriter, ADroppedPieceIsReportedOnceAndSwallowsItsText) {
     TempDir dir;
     tavtest::write_file(dir / "source.txt", "");
     const auto source = tav::identify(dir / "source.txt");
@@ -55,7 +55,7 @@ TEST(ChunkWriter, ADroppedPieceIsReportedOnceAndSwallowsItsText) {
     // no piece could be told apart from it.
     for (const Case& c : {Case{dir / "missing", source}, Case{dir.path(), std::nullopt}}) {
         RecordingSink sink;
-        tav::ChunkWriter writer(c.dest, c.source, sink, 512);
+        tav::PieceWriter writer(c.dest, c.source, sink, 512);
         writer.begin(1);
         writer.write_raw(tav::RawBlock::of("lost"));
         writer.finish();

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and runs each for SECONDS (default 60):
-#   bash fuzz/run.sh [SECONDS] [TARGET...]
-# The committed corpus in fuzz/corpus/TARGET is read but never written; new
+#   bash tests/fuzz/run.sh [SECONDS] [TARGET...]
+# The saved inputs in tests/fuzz/corpus/TARGET are read but never written; new
 # inputs go to a scratch folder that is removed afterwards. A crash leaves its
-# input as fuzz/crash-TARGET-* in the current folder for a regression test.
+# input as tests/fuzz/crash-TARGET-*: add it to the corpus, where every
+# normal build replays it under ctest.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
@@ -18,16 +19,18 @@ cmake --build "$build" -j2 >/dev/null
 
 work=$(mktemp -d /dev/shm/tavfuzz-run-XXXXXX 2>/dev/null || mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export TAVFUZZ_SCRATCH=$work
+# The targets keep their files in a folder of their own under TMPDIR: a RAM
+# disk here, removed even when a crash kills the target.
+export TMPDIR=$work
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 for t in "${targets[@]}"; do
   echo "== fuzz $t for ${seconds}s"
   mkdir -p "$work/$t"
   corpus=()
-  [[ -d fuzz/corpus/$t ]] && corpus+=("fuzz/corpus/$t")
-  "$build/fuzz/${t}_fuzz" -max_total_time="$seconds" -max_len=4096 -timeout=20 -rss_limit_mb=2048 \
-    -print_final_stats=1 -artifact_prefix="$PWD/fuzz/crash-$t-" "$work/$t" "${corpus[@]}" 2>"$work/$t.log" \
+  [[ -d tests/fuzz/corpus/$t ]] && corpus+=("tests/fuzz/corpus/$t")
+  "$build/tests/fuzz/${t}_fuzz" -max_total_time="$seconds" -max_len=4096 -timeout=20 -rss_limit_mb=2048 \
+    -print_final_stats=1 -artifact_prefix="$PWD/tests/fuzz/crash-$t-" "$work/$t" "${corpus[@]}" 2>"$work/$t.log" \
     || { tail -n 60 "$work/$t.log"; echo "fuzz $t: FAILED"; exit 1; }
   grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|#[0-9]+[[:space:]]+DONE)' "$work/$t.log" || true
 done
