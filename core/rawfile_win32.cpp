@@ -24,6 +24,9 @@ std::optional<FileId> id_of(HANDLE h) {
                   (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
+// ERROR_DISK_QUOTA_EXCEEDED, which mingw-w64's headers lack.
+constexpr DWORD kDiskQuotaExceeded = 1295;
+
 Failure failure_of(DWORD error) {
     switch (error) {
         case ERROR_FILE_EXISTS:
@@ -32,7 +35,7 @@ Failure failure_of(DWORD error) {
         case ERROR_WRITE_PROTECT: return Failure::Refused;
         case ERROR_DISK_FULL:
         case ERROR_HANDLE_DISK_FULL:
-        case ERROR_DISK_QUOTA_EXCEEDED:
+        case kDiskQuotaExceeded:
         case ERROR_FILE_TOO_LARGE: return Failure::NoSpace;
         default: return Failure::Other;
     }
