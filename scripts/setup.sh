@@ -9,6 +9,8 @@ packages=(
   build-essential cmake pkg-config
   googletest libgtest-dev libgmock-dev
   libwxgtk3.2-dev
+  # GTK's own headers, for naming the fields to screen readers (ATK)
+  libgtk-3-dev
   # the desktop icons are rendered from their drawings at build time
   librsvg2-bin imagemagick
   # a virtual display, for running the program on a headless machine
