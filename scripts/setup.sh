@@ -27,6 +27,9 @@ case ${1:-} in
     packages+=(
       # the real program driven with key presses
       xdotool
+      # what a screen reader reads from it: at-spi, read from Debian's Python
+      # in a D-Bus session of its own with the accessibility bus
+      python3-pyatspi at-spi2-core dbus-daemon
       # fuzzing (clang + libFuzzer)
       clang libclang-rt-14-dev
       # the Windows build, run under Wine
