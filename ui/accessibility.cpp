@@ -32,7 +32,7 @@ constexpr ButtonDescription kDescriptions[] = {
 
 wxStaticText* find_label(const wxDialog& dialog, const wxString& text) {
     for (wxWindow* child : dialog.GetChildren())
-        if (auto* label = wxDynamicCast(child, wxStaticText); label && label->GetLabel() == text) return label;
+        if (auto* label = dynamic_cast<wxStaticText*>(child); label && label->GetLabel() == text) return label;
     return nullptr;
 }
 
