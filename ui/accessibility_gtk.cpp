@@ -22,9 +22,9 @@ bool tavui::set_accessible_label(wxWindow& edit, wxControl& label) {
     GtkWidget* edit_widget = edit.GetHandle();
     GtkWidget* label_widget = label.GetHandle();
     if (edit_widget == nullptr || !GTK_IS_LABEL(label_widget)) return false;
-    // wx makes each label the mnemonic label of the control created right
-    // after it, and GTK derives the labelled-by relation from that. The
-    // labels have no mnemonic key, so this changes nothing on the keyboard.
+    // wx gives a label the control that follows it as its mnemonic widget,
+    // and GTK derives both relations from that. The labels have no mnemonic
+    // key, so this changes nothing on the keyboard.
     gtk_label_set_mnemonic_widget(GTK_LABEL(label_widget), edit_widget);
     AtkObject* edit_object = gtk_widget_get_accessible(edit_widget);
     AtkObject* label_object = gtk_widget_get_accessible(label_widget);
