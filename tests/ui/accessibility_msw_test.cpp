@@ -45,6 +45,7 @@ TEST_F(DialogTest, ScreenReadersReadEachFieldByItsOwnLabelAndTellTheBrowseButton
     EXPECT_EQ(msaa_text(Edit(res::IDC_LINES), &IAccessible::get_accName), L"Lines Per File:");
     EXPECT_EQ(msaa_text(Edit(res::IDC_KB), &IAccessible::get_accName), L"Or KB Per File:");
     EXPECT_EQ(msaa_text(Button(res::IDC_BROWSE_SOURCE), &IAccessible::get_accDescription), L"Choose the source file");
-    EXPECT_EQ(msaa_text(Button(res::IDC_BROWSE_DEST), &IAccessible::get_accDescription), L"Choose the destination folder");
+    EXPECT_EQ(msaa_text(Button(res::IDC_BROWSE_DEST), &IAccessible::get_accDescription),
+              L"Choose the destination folder");
     EXPECT_EQ(msaa_text(Button(res::IDC_BROWSE_DEST), &IAccessible::get_accName), L"Browse");
 }
