@@ -8,7 +8,10 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   googletest libgtest-dev libgmock-dev
-  libwxgtk3.2-dev libgtk-3-dev
+  libwxgtk3.2-dev
+  # GTK's own headers: screen readers' names for the fields (ATK), and
+  # message boxes ended from outside (a signal)
+  libgtk-3-dev
   # the desktop icons are rendered from their drawings at build time
   librsvg2-bin imagemagick
   # a virtual display, for running the program on a headless machine
@@ -25,6 +28,9 @@ case ${1:-} in
     packages+=(
       # the real program driven with key presses
       xdotool
+      # what a screen reader reads from it: at-spi, read from Debian's Python
+      # in a D-Bus session of its own with the accessibility bus
+      python3-pyatspi at-spi2-core dbus-daemon
       # fuzzing (clang + libFuzzer)
       clang libclang-rt-14-dev
       # the Windows build, run under Wine

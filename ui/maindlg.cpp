@@ -1,6 +1,7 @@
 #include "maindlg.h"
 
 #include "aboutbox.h"
+#include "accessibility.h"
 #include "appicon.h"
 #include "chooserstart.h"
 #include "cwdguard.h"
@@ -158,6 +159,8 @@ wxMenu& CSplitDlg::SystemMenu() const { return systemMenu_->Menu(); }
 
 void CSplitDlg::OnInitDialog(wxInitDialogEvent&) {
     ShowFields();
+    // Where the platform refuses, the dialog still works the same for everyone.
+    tavui::name_fields_for_screen_readers(*this);
     SetIcons(app_icons());
     ReadControls();
     tav::SplitSettings settings = Fields();

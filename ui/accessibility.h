@@ -1,0 +1,31 @@
+// What a screen reader reads for the main dialog's fields and its two Browse
+// buttons. The dialog's order puts both labels of a pair before both edits,
+// and the toolkits name an edit after the text created just before it: the
+// other field's label, or none. Here each edit is named by its own label and
+// each Browse button gets a description that tells the two apart, through
+// the platform's accessibility interface, without moving anything on screen
+// or changing the tab order. Each platform has its own file:
+// accessibility_gtk.cpp (ATK, read through at-spi), accessibility_msw.cpp
+// (the system's annotation of existing controls, read through MSAA and UI
+// Automation).
+#pragma once
+
+class wxControl;
+class wxDialog;
+class wxString;
+class wxWindow;
+
+namespace tavui {
+
+// Names the main dialog's four edits and describes its two Browse buttons;
+// false if a control is missing or the platform refused any of it. The
+// dialog works the same either way, so nothing is told to the user.
+bool name_fields_for_screen_readers(wxDialog& dialog);
+
+// The platform's part. `edit` is read by `label`'s text and, where the
+// platform relates the two, `label` is the one and only label of `edit`.
+bool set_accessible_label(wxWindow& edit, wxControl& label);
+// A description read after the control's own name.
+bool set_accessible_description(wxWindow& control, const wxString& description);
+
+}  // namespace tavui
