@@ -26,9 +26,9 @@ void CMessageBox::Dismiss() {
     const HWND owner = m_parent ? static_cast<HWND>(m_parent->GetHWND()) : nullptr;
     ::EnumThreadWindows(
         ::GetCurrentThreadId(),
-        [](HWND window, LPARAM owner) -> BOOL {
+        [](HWND window, LPARAM wanted) -> BOOL {
             wchar_t kind[8] = {};
-            if (::GetWindow(window, GW_OWNER) != reinterpret_cast<HWND>(owner) ||
+            if (::GetWindow(window, GW_OWNER) != reinterpret_cast<HWND>(wanted) ||
                 ::GetClassNameW(window, kind, 8) == 0 || std::wcscmp(kind, L"#32770") != 0)
                 return TRUE;
             ::PostMessageW(window, WM_COMMAND, IDOK, 0);
