@@ -92,7 +92,8 @@ const char* path_title(tav::textscan::Path path) {
 
 class Bench {
 public:
-    explicit Bench(const BenchOptions& o) : o_(o), out_(o.work_dir + "/out") {}
+    explicit Bench(const BenchOptions& o)
+        : o_(o), self_(fs::canonical("/proc/self/exe").string()), out_(o.work_dir + "/out") {}
 
     int run() {
         fs::create_directories(o_.work_dir);
@@ -139,7 +140,7 @@ private:
             std::vector<std::string> gnu_argv = c.gnu;
             gnu_argv.push_back(source);
             gnu_argv.push_back(c.gnu_is_split ? out_ + "/x" : out_ + "/copy");
-            const std::vector<std::string> ours_argv = {o_.self, "split", source, out_, c.lines, c.kb};
+            const std::vector<std::string> ours_argv = {self_, "split", source, out_, c.lines, c.kb};
             std::vector<std::vector<Cost>> ours(o_.paths.size());
             std::vector<Cost> gnu;
             // A first round that is not counted, then the counted ones. Each
@@ -247,6 +248,7 @@ private:
     }
 
     const BenchOptions& o_;
+    const std::string self_;  // this program, run as "self split ..." for our engine
     const std::string out_;
     std::vector<Row> rows_;
 };

@@ -13,13 +13,13 @@ namespace tavbench {
 
 struct BenchOptions {
     std::string work_dir;                   // sources and pieces go here (one file system)
-    std::string self;                       // this program, run as "self split ..." for our engine
     std::uint64_t size = 0;                 // bytes per source
     int runs = 3;                           // runs per measurement; the median is shown
     std::vector<tav::textscan::Path> paths; // our engine runs on each of these in turn
 };
 
-// Returns 0 when every run succeeded and every piece check passed.
+// Returns 0 when every run succeeded and every piece check passed. Needs
+// Linux: it runs GNU's commands and reads /proc.
 int run_benchmark(const BenchOptions& options);
 
 }  // namespace tavbench

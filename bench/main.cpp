@@ -4,6 +4,11 @@
 //     has), by default the one it would choose itself
 // tavbench split SOURCE DEST LINES KB
 //     one split run through the same entry point as the Go button, silently
+// tavbench time SOURCE DEST LINES KB
+//     the same, timed inside the process (so that start-up is left out:
+//     under Wine, 0.07 s with its server running and 1.5 s without): prints
+//     the code path, the seconds and the number of pieces; fails if the run
+//     reported an error
 // tavbench generate lf|crlf|long MIB PATH
 //     just one benchmark source, e.g. for a profiler
 // tavbench paths
@@ -18,9 +23,9 @@
 #include "textscan.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,10 +37,22 @@ public:
     void show(const std::string&, const std::string&) override {}
 };
 
+// Counts the pieces and notes any message that is not a limit or a piece.
+class CountingSink : public tav::MessageSink {
+public:
+    void show(const std::string&, const std::string& caption) override {
+        if (caption == "Outfile") ++pieces;
+        else if (caption != "Get out") failed = true;
+    }
+    int pieces = 0;
+    bool failed = false;
+};
+
 int usage() {
     std::fprintf(stderr,
                  "usage: tavbench run [--size MIB] [--runs N] [--dir FOLDER] [--paths all|PATH,...]\n"
                  "       tavbench split SOURCE DEST LINES KB\n"
+                 "       tavbench time SOURCE DEST LINES KB\n"
                  "       tavbench generate lf|crlf|long MIB PATH\n"
                  "       tavbench paths\n");
     return 2;
@@ -45,6 +62,17 @@ int split(char** argv) {
     SilentSink sink;
     tav::SplitRun().run(tav::SplitSettings{argv[0], argv[1], argv[3], argv[2]}, sink);
     return 0;
+}
+
+int time_split(char** argv) {
+    CountingSink sink;
+    const tav::SplitSettings settings{argv[0], argv[1], argv[3], argv[2]};
+    const auto start = std::chrono::steady_clock::now();
+    tav::SplitRun().run(settings, sink);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    std::printf("%s %.3f s %d pieces\n", tav::textscan::path_name(tav::textscan::active_path()), took.count(),
+                sink.pieces);
+    return sink.failed ? 1 : 0;
 }
 
 int generate(char** argv) {
@@ -85,7 +113,6 @@ int run(int argc, char** argv) {
     o.paths = {tav::textscan::active_path()};
     o.size = 1ULL << 30;
     o.work_dir = "bench-work";
-    o.self = std::filesystem::canonical("/proc/self/exe").string();
     for (int i = 0; i + 1 < argc; i += 2) {
         const std::string_view flag = argv[i];
         if (flag == "--size") o.size = std::strtoull(argv[i + 1], nullptr, 10) << 20;
@@ -105,6 +132,7 @@ int main(int argc, char** argv) {
     const std::string_view command = argv[1];
     if (command == "run") return run(argc - 2, argv + 2);
     if (command == "split" && argc == 6) return split(argv + 2);
+    if (command == "time" && argc == 6) return time_split(argv + 2);
     if (command == "generate" && argc == 5) return generate(argv + 2);
     if (command == "paths" && argc == 2) return paths();
     return usage();

@@ -25,7 +25,9 @@ bool built(Path path) {
 
 bool supported(Path path) {
 #ifdef TAV_AVX_PATHS
-    // Also false when the system does not save the wider registers.
+    // Also false when the system does not save the wider registers: libgcc
+    // (and compiler-rt) ask it through OSXSAVE and XGETBV (YMM state; for
+    // AVX-512 also opmask and ZMM state), on Windows as on Linux.
     __builtin_cpu_init();
     const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
                       __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
