@@ -26,6 +26,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -127,7 +128,23 @@ int run(int argc, char** argv) {
 
 }  // namespace
 
+// TAV_SIMD=avx2, sse2 or plain in the environment holds the benchmark to that
+// code path, or the next lower one this build has: its tables per path, and
+// the checks that the lowest path works, rely on it. The program itself
+// reads no environment.
+static void hold_to_named_path() {
+    const char* wanted = std::getenv("TAV_SIMD");
+    const auto named = wanted != nullptr ? tav::textscan::path_named(wanted) : std::nullopt;
+    if (!named) return;
+    const std::vector<tav::textscan::Path> available = tav::textscan::available_paths();
+    tav::textscan::Path held = available.front();
+    for (const auto path : available)
+        if (path <= *named) held = path;
+    tav::textscan::use_path(held);
+}
+
 int main(int argc, char** argv) {
+    hold_to_named_path();
     if (argc < 2) return usage();
     const std::string_view command = argv[1];
     if (command == "run") return run(argc - 2, argv + 2);

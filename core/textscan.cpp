@@ -2,14 +2,12 @@
 
 #include "textscan_kernels.h"
 
-#include <cstdlib>
-
 namespace tav::textscan {
 
 namespace {
 
 // Which paths the build holds (core/CMakeLists.txt decides).
-bool built(Path path) {
+bool compiled(Path path) {
     switch (path) {
         case Path::Plain: return true;
 #ifdef TAV_SSE2_PATH
@@ -23,7 +21,8 @@ bool built(Path path) {
     }
 }
 
-bool supported(Path path) {
+// Whether the processor, and the system for the wider registers, can run it.
+bool processor_runs(Path path) {
 #ifdef TAV_AVX_PATHS
     // Also false when the system does not save the wider registers: libgcc
     // (and compiler-rt) ask it through OSXSAVE and XGETBV (YMM state; for
@@ -36,10 +35,10 @@ bool supported(Path path) {
         return avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
                __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi2");
 #endif
-    return built(path);
+    return compiled(path);
 }
 
-bool available(Path path) { return built(path) && supported(path); }
+bool available(Path path) { return compiled(path) && processor_runs(path); }
 
 const Kernels& kernels(Path path) {
     switch (path) {
@@ -54,20 +53,6 @@ const Kernels& kernels(Path path) {
     }
 }
 
-// The best available path, or the one TAV_SIMD names if that is lower.
-Path first_choice() {
-    const std::vector<Path> paths = available_paths();
-    Path best = paths.back();
-    if (const char* wanted = std::getenv("TAV_SIMD")) {
-        if (const std::optional<Path> named = path_named(wanted); named && *named < best) {
-            // A lower path that this build lacks falls to the next lower one it has.
-            for (Path p : paths)
-                if (p <= *named) best = p;
-        }
-    }
-    return best;
-}
-
 struct Choice {
     Path path;
     const Kernels* kernels;
@@ -75,7 +60,7 @@ struct Choice {
 
 Choice& choice() {
     static Choice chosen = [] {
-        const Path path = first_choice();
+        const Path path = available_paths().back();
         return Choice{path, &kernels(path)};
     }();
     return chosen;

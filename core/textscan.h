@@ -5,8 +5,7 @@
 //
 // Every function runs on one code path, chosen once per process from what
 // the processor offers: AVX-512 (with VBMI2), AVX2, SSE2 or plain C++. All
-// paths give the same results. TAV_SIMD=avx2, sse2 or plain in the
-// environment holds a process to that path or a lower one.
+// paths give the same results; tests and the benchmark may choose a lower one.
 #pragma once
 
 #include <cstddef>
@@ -28,7 +27,7 @@ std::vector<Path> available_paths();
 // Runs later calls on `path`, if it is available (for tests and the
 // benchmark); returns whether it is.
 bool use_path(Path path);
-// "plain", "sse2", "avx2", "avx512": the names TAV_SIMD takes.
+// "plain", "sse2", "avx2", "avx512": the names the benchmark's TAV_SIMD takes.
 const char* path_name(Path path);
 std::optional<Path> path_named(std::string_view name);
 

@@ -1,8 +1,0 @@
-#!/usr/bin/env bash
-# Configures and builds one build folder: build.sh DIR [cmake options...]
-set -euo pipefail
-cd "$(dirname "$0")/.."
-dir=$1
-shift
-cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAV_WERROR=ON "$@" >/dev/null
-cmake --build "$dir" -j"$(nproc)"
