@@ -10,13 +10,13 @@
 # With TAV_DIFF_ITERATIONS=N set, the differential test of the split engine
 # is also run with N random cases (the test suite runs a few hundred).
 set -euo pipefail
-cd "$(dirname "$0")/.."
+# shellcheck source=scripts/lib.sh
+source "$(dirname "$0")/../scripts/lib.sh"
 size=${1:-1024}
 runs=${2:-5}
 paths=${3:-all}
 
-cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTAV_WERROR=ON >/dev/null
-cmake --build build-bench -j2 --target tavbench
+tav_build bench tavbench
 
 if [[ -n ${TAV_DIFF_ITERATIONS:-} ]]; then
   cmake --build build-bench -j2 --target core_tests

@@ -11,18 +11,15 @@
 # for every path and system.
 set -euo pipefail
 shopt -s inherit_errexit
-cd "$(dirname "$0")/.."
+# shellcheck source=scripts/lib.sh
+source "$(dirname "$0")/../scripts/lib.sh"
 size=${1:-1024}
 runs=${2:-5}
 
-bash scripts/setup.sh --tests
-wx=$(bash scripts/wxmsw.sh)
-cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTAV_WERROR=ON >/dev/null
-cmake --build build-bench -j2 --target tavbench
-cmake -S . -B build-bench-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
-  -DTAV_WERROR=ON -DTAV_BUILD_TESTS=OFF -DTAV_BUILD_BENCH=ON -DwxWidgets_CONFIG_EXECUTABLE="$wx/bin/wx-config" \
-  >/dev/null
-cmake --build build-bench-win -j2 --target tavbench
+tav_setup --tests
+tav_wxmsw
+tav_build bench tavbench
+tav_build bench-windows tavbench
 
 export WINEPREFIX=$PWD/build-bench-win/wineprefix
 # shellcheck source=scripts/wine-prefix.sh

@@ -10,13 +10,12 @@
 # NSIS (res/windows/tavendrillox.nsi) from the program and help page that
 # scripts/build-windows.sh builds for the zip.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
+# shellcheck source=scripts/lib.sh
+source "$(dirname "$0")/lib.sh"
 
 deb() {
-  bash scripts/setup.sh --package
-  local version changelog_version
-  version=$(sed -n 's/^project(Tavendrillox VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+  tav_setup --package
+  local changelog_version
   changelog_version=$(dpkg-parsechangelog -S Version)
   if [[ $version != "$changelog_version" ]]; then
     echo "debian/changelog is at $changelog_version but CMakeLists.txt at $version:" \
@@ -26,10 +25,10 @@ deb() {
 
   # The tracked files and any new ones not ignored, as they are in the work
   # tree, so that build folders never reach the source package.
-  local work=build-deb
+  local work=$deb_dir
   local src=$work/tavendrillox-$version
   rm -rf "$work"
-  mkdir -p "$src" dist
+  mkdir -p "$src" "$dist_dir"
   git ls-files -z --cached --others --exclude-standard |
     while IFS= read -r -d '' f; do [[ -e $f ]] && printf '%s\0' "$f"; done |
     xargs -0 cp --parents -t "$src"
@@ -38,7 +37,7 @@ deb() {
   local arch deb
   arch=$(dpkg --print-architecture)
   deb=tavendrillox_${version}_${arch}.deb
-  cp "$work/$deb" dist/
+  cp "$work/$deb" "$dist_dir/"
 
   echo "== lintian"
   local rc=0
@@ -51,20 +50,19 @@ deb() {
   fi
 
   echo "== desktop-file-validate and appstreamcli, on the package's own files"
-  dpkg-deb -x "dist/$deb" "$work/root"
+  dpkg-deb -x "$dist_dir/$deb" "$work/root"
   desktop-file-validate "$work/root/usr/share/applications/tavendrillox.desktop"
   appstreamcli validate --no-net "$work"/root/usr/share/metainfo/*.metainfo.xml
 
-  echo "Built dist/$deb ($(stat -c %s "dist/$deb") bytes)"
+  echo "Built $dist_dir/$deb ($(stat -c %s "$dist_dir/$deb") bytes)"
 }
 
 windows() {
-  local dir=build-win-dist version
-  bash scripts/build-windows.sh "$dir"
-  cmake --build "$dir" --target windows_setup
-  version=$(sed -n 's/^#define TAV_VERSION "\(.*\)"$/\1/p' "$dir/res/version.h")
-  cp "$dir/tavendrillox-$version-setup.exe" dist/
-  echo "Built dist/tavendrillox-$version-setup.exe ($(stat -c %s "dist/tavendrillox-$version-setup.exe") bytes)"
+  local setup=tavendrillox-$version-setup.exe
+  bash scripts/build-windows.sh
+  cmake --build --preset windows --target windows_setup
+  cp "$win_dir/$setup" "$dist_dir/"
+  echo "Built $dist_dir/$setup ($(stat -c %s "$dist_dir/$setup") bytes)"
 }
 
 case ${1:-} in

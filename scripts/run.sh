@@ -4,12 +4,15 @@
 # it runs on a virtual one under xvfb-run, where nobody can see it: it waits
 # there until it is closed (Ctrl+C).
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+here=$PWD
+# shellcheck source=scripts/lib.sh
+source "$(dirname "$0")/lib.sh"
 
-bash "$root/scripts/setup.sh"
-bash "$root/scripts/build.sh" "$root/build"
+tav_setup
+tav_build default tavendrillox
 
-program=$root/build/ui/tavendrillox
+program=$root/$build_dir/ui/tavendrillox
+cd "$here"
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
   exec "$program"
 fi

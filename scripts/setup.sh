@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the build needs (Debian 12, as root), skipping packages that
-# are already there. With --windows, also what the Windows program and its
-# installer need; with --tests, what every test step needs; with --package,
-# what building and checking the Debian package needs.
+# are already there: setup.sh [--windows] [--tests] [--package]. With
+# --windows, also what the Windows program and its installer need; with
+# --tests, what every test step needs; with --package, what building and
+# checking the Debian package needs.
 set -euo pipefail
 
 packages=(
@@ -16,28 +17,32 @@ packages=(
   librsvg2-bin imagemagick
   # a virtual display, for running the program on a headless machine
   xvfb xauth
+  # compiled objects kept between builds (scripts/lib.sh)
+  ccache
 )
 # The Windows build: the cross compiler, with which wxMSW is built from
 # Debian's source package (scripts/wxmsw.sh), and NSIS for the installer.
 # Its icon is made by ImageMagick too.
 windows=(g++-mingw-w64-x86-64-posix nsis)
-case ${1:-} in
-  --windows) packages+=("${windows[@]}") ;;
-  --package) packages+=(dpkg-dev debhelper lintian desktop-file-utils appstream) ;;
-  --tests)
-    packages+=(
-      # the real program driven with key presses
-      xdotool
-      # what a screen reader reads from it: at-spi, read from Debian's Python
-      # in a D-Bus session of its own with the accessibility bus
-      python3-pyatspi at-spi2-core dbus-daemon
-      # fuzzing (clang + libFuzzer)
-      clang libclang-rt-14-dev
-      # the Windows build, run under Wine
-      "${windows[@]}" wine64 fonts-wine
-    )
-    ;;
-esac
+# Every test step: the Windows build too, run under Wine.
+tests=(
+  # the real program driven with key presses
+  xdotool
+  # what a screen reader reads from it: at-spi, read from Debian's Python
+  # in a D-Bus session of its own with the accessibility bus
+  python3-pyatspi at-spi2-core dbus-daemon
+  # fuzzing (clang + libFuzzer)
+  clang libclang-rt-14-dev
+  wine64 fonts-wine
+)
+for set in "$@"; do
+  case $set in
+    --windows) packages+=("${windows[@]}") ;;
+    --package) packages+=(dpkg-dev debhelper lintian desktop-file-utils appstream) ;;
+    --tests) packages+=("${tests[@]}" "${windows[@]}") ;;
+    *) echo "usage: setup.sh [--windows] [--tests] [--package]" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,19 +2,20 @@
 # Builds the Windows installer and works it under Wine as a user would, in a
 # fresh prefix on a virtual display: test-installer.sh
 set -euo pipefail
-cd "$(dirname "$0")/.."
+# shellcheck source=scripts/lib.sh
+source "$(dirname "$0")/lib.sh"
 if [[ ${1:-} != --on-display ]]; then
-  bash scripts/setup.sh --tests
+  tav_setup --tests
   bash scripts/package.sh windows
-  exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$0" --on-display
+  tav_on_display bash "$root/scripts/test-installer.sh" --on-display
+  exit
 fi
-version=$(sed -n 's/^#define TAV_VERSION "\(.*\)"$/\1/p' build-win-dist/res/version.h)
 scratch=$(mktemp -d)
 # Wine links Documents to $HOME and adds menu entries there: a home of its own.
 export HOME=$scratch WINEPREFIX=$scratch/prefix
 source scripts/wine-prefix.sh
 trap '$wineserver -k 2>/dev/null || true; rm -rf "$scratch"' EXIT
-cp "dist/tavendrillox-$version-setup.exe" "$WINEPREFIX/drive_c/setup.exe"
+cp "$dist_dir/tavendrillox-$version-setup.exe" "$WINEPREFIX/drive_c/setup.exe"
 
 fail() { echo "installer test: $*" >&2; exit 1; }
 files() { LC_ALL=C ls -A "$1" | tr '\n' ' '; }

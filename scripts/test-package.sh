@@ -2,16 +2,16 @@
 # Builds the Debian package, installs it on this machine, checks the files it
 # put down, runs the program's start-up tests on the installed program, then
 # purges it and checks that nothing of it is left:
-#   test-package.sh [BUILD_DIR]   (a build folder with tests/ui/app_tests)
-# Needs root, like apt-get.
+# Needs root, like apt-get, and the tests of the default build
+# (cmake --preset default, as scripts/test.sh builds it).
 set -euo pipefail
-cd "$(dirname "$0")/.."
-app_tests=${1:-build}/tests/ui/app_tests
-[[ -x $app_tests ]] || { echo "no $app_tests: build the tests first (scripts/build.sh build)" >&2; exit 1; }
+# shellcheck source=scripts/lib.sh
+source "$(dirname "$0")/lib.sh"
+app_tests=$build_dir/tests/ui/app_tests
+[[ -x $app_tests ]] || { echo "no $app_tests: build the tests first (cmake --preset default)" >&2; exit 1; }
 
 bash scripts/package.sh deb
-version=$(dpkg-parsechangelog -S Version)
-deb=./dist/tavendrillox_${version}_$(dpkg --print-architecture).deb
+deb=./$dist_dir/tavendrillox_${version}_$(dpkg --print-architecture).deb
 
 export DEBIAN_FRONTEND=noninteractive
 apt=(apt-get -o DPkg::Lock::Timeout=900 -o Dpkg::Use-Pty=0 -y -qq)
@@ -51,7 +51,7 @@ if ldd /usr/bin/tavendrillox | grep 'not found'; then exit 1; fi
 echo "as expected: ${#expected[@]} files"
 
 echo "== The installed program's start-up tests"
-TAV_PROGRAM=/usr/bin/tavendrillox xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$app_tests" --gtest_brief=1
+TAV_PROGRAM=/usr/bin/tavendrillox tav_on_display "$app_tests" --gtest_brief=1
 
 echo "== Purge"
 "${apt[@]}" purge tavendrillox

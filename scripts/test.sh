@@ -1,28 +1,31 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test: the normal build,
-# then the same tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# the same tests built with AddressSanitizer and UndefinedBehaviorSanitizer,
+# the Windows program and its tests under Wine, the installer, the fuzz
+# targets and the Debian package.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+# shellcheck source=scripts/lib.sh
+source "$(dirname "$0")/lib.sh"
 
-bash scripts/setup.sh --tests
+# Once for every step below, which are told so.
+bash scripts/setup.sh --tests --package
+export TAV_SETUP_DONE=1
 
 run_ctest() {
-  # GUI tests need a display; xvfb-run provides one on a headless machine.
-  # -noreset: by default Xvfb resets whenever its last client leaves, and a
-  # test process that connects during that reset cannot start GTK.
-  (cd "$1" && xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure -j"$(nproc)")
+  (cd "$1" && tav_on_display ctest --output-on-failure -j"$(nproc)")
 }
 
 echo "== Build and test"
-bash scripts/build.sh build
-run_ctest build
+tav_build default
+run_ctest "$build_dir"
 
 echo "== Sanitizer build and test (ASan + UBSan)"
-bash scripts/build.sh build-sanitize -DTAV_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest build-sanitize
+tav_build sanitize
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest "$sanitize_dir"
 
 # The Windows program and its tests under Wine, then what a user gets: the
-# zip and the installer (made together), the installer tried under Wine.
+# zip and the installer (made together, in the same build folder), the
+# installer tried under Wine.
 # TAV_SKIP_WINDOWS=1 leaves them out of a quick local run, never out of CI.
 if [[ ${TAV_SKIP_WINDOWS:-} == 1 && ${CI:-} != true ]]; then
   echo "== Windows steps skipped (TAV_SKIP_WINDOWS=1)"
@@ -38,4 +41,4 @@ echo "== Fuzzing (libFuzzer, ASan + UBSan)"
 bash tests/fuzz/run.sh "${TAV_FUZZ_SECONDS:-$([[ ${CI:-} == true ]] && echo 45 || echo 10)}"
 
 echo "== Debian package: build, install, start, purge"
-bash scripts/test-package.sh build
+bash scripts/test-package.sh

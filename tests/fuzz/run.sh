@@ -6,16 +6,16 @@
 # input as tests/fuzz/crash-TARGET-*: add it to the corpus, where every
 # normal build replays it under ctest.
 set -euo pipefail
-cd "$(dirname "$0")/../.."
+# shellcheck source=scripts/lib.sh
+source "$(dirname "$0")/../../scripts/lib.sh"
 seconds=${1:-60}
 shift || true
 targets=("$@")
 ((${#targets[@]})) || targets=(textfile split settings)
 
 build=build-fuzz
-CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAV_FUZZ=ON -DTAV_BUILD_TESTS=OFF \
-  -DTAV_WERROR=ON >/dev/null
-cmake --build "$build" -j2 >/dev/null
+tav_setup --tests
+tav_build fuzz >/dev/null
 
 work=$(mktemp -d /dev/shm/tavfuzz-run-XXXXXX 2>/dev/null || mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -1,0 +1,53 @@
+# shellcheck shell=bash
+# What every script here shares; each sources it first. It moves to the
+# checkout's root and sets: $version (the CMake project version, the one
+# place it is kept), the build folders (one per CMake preset, see
+# CMakePresets.json), the compiler cache, and these functions.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+root=$PWD
+
+version=$(sed -n 's/^project(Tavendrillox VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+[[ -n $version ]] || { echo "no project version in CMakeLists.txt" >&2; exit 1; }
+
+# The folders each step writes.
+build_dir=build        # preset default: the program and its tests
+sanitize_dir=build-sanitize
+win_dir=build-win      # preset windows: the Windows program, its tests, zip and installer
+deb_dir=build-deb      # the Debian package's clean copy of the tree
+dist_dir=dist          # what a user gets: the .deb, the zip, the installer
+
+# Compiled objects are kept between runs, outside the checkout, so a second
+# build of unchanged sources (another clone, another build folder) is quick.
+if command -v ccache >/dev/null; then
+  export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+  export CCACHE_DIR=${CCACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/tavendrillox/ccache}
+  export CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=true
+fi
+
+# Installs what is missing for the given sets (see setup.sh), unless a
+# script that started this one has set everything up already.
+tav_setup() {
+  [[ ${TAV_SETUP_DONE:-} == 1 ]] || bash scripts/setup.sh "$@"
+}
+
+# Configures and builds a preset: tav_build PRESET [TARGET...]
+tav_build() {
+  local preset=$1
+  shift
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j"$(nproc)" ${1:+--target "$@"}
+}
+
+# Builds wxMSW once per machine (or finds it) for the windows preset.
+tav_wxmsw() {
+  TAV_WXMSW=$(bash scripts/wxmsw.sh)
+  export TAV_WXMSW
+}
+
+# Runs a command on a virtual display. -noreset: by default Xvfb resets
+# whenever its last client leaves, and a program that connects during that
+# reset cannot start GTK.
+tav_on_display() {
+  xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$@"
+}
