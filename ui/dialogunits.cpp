@@ -20,10 +20,11 @@ CDialogUnits::CDialogUnits(const wxWindow& window) : window_(window) {
 
 void CDialogUnits::Fit(const wxString& text, int width) {
     if (width <= 0) return;
-    // A few pixels to spare keep a label off the control that follows it.
-    constexpr int kSpare = 3;
-    const double needed = (window_.GetTextExtent(text).x + kSpare) / static_cast<double>(width);
-    if (needed > x_unit_) x_unit_ = needed;
+    // Text that fits the box as placed changes nothing: the templates leave a
+    // unit or more between a label and the control after it.
+    const int text_width = window_.GetTextExtent(text).x;
+    if (text_width <= ToPixels(wxSize(width, 0)).x) return;
+    x_unit_ = text_width / static_cast<double>(width);
 }
 
 wxPoint CDialogUnits::ToPixels(int x, int y) const {
