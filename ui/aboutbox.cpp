@@ -2,7 +2,6 @@
 
 #include "appicon.h"
 #include "dialogfont.h"
-#include "dialogunits.h"
 #include "resource.h"
 #include "version.h"
 
@@ -14,20 +13,21 @@
 // OK, Enter, Esc and the close box all end it; nobody looks at the result.
 CAboutBox::CAboutBox(wxWindow* parent)
     : wxDialog(parent, res::IDD_ABOUTBOX, "About Tavendrillox", wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
+      layout_(*this, wxSize(235, 55)) {
     SetFont(dialog_font());
-    const wxString name = "Tavendrillox Version " TAV_VERSION_SHORT;
-    CDialogUnits units(*this);
-    units.Fit(name, 119);
 
-    new wxStaticBitmap(this, wxID_ANY, app_icon_large(), units.ToPixels(11, 17), units.ToPixels(wxSize(20, 20)));
-    auto* label = new wxStaticText(this, wxID_ANY, wxString(), units.ToPixels(40, 10), units.ToPixels(wxSize(119, 8)),
-                                   wxST_NO_AUTORESIZE);
-    label->SetLabelText(name);  // no mnemonic processing
-    auto* ok = new wxButton(this, res::IDC_ABOUT_OK, "OK", units.ToPixels(178, 7), units.ToPixels(wxSize(50, 14)));
+    layout_.PlaceIcon(*new wxStaticBitmap(this, wxID_ANY, app_icon_large()), wxPoint(11, 17));
+
+    auto* name = new wxStaticText(this, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, wxST_NO_AUTORESIZE);
+    name->SetLabelText("Tavendrillox Version " TAV_VERSION_SHORT);  // no mnemonic processing
+    layout_.PlaceLabel(*name, wxRect(40, 10, 119, 8));
+
+    auto* ok = new wxButton(this, res::IDC_ABOUT_OK, "OK");
+    layout_.Place(*ok, wxRect(178, 7, 50, 14));
     ok->SetDefault();
     SetAffirmativeId(res::IDC_ABOUT_OK);
 
-    SetClientSize(units.ToPixels(wxSize(235, 55)));
+    layout_.Apply();
     CentreOnParent();
 }

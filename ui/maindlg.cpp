@@ -6,7 +6,6 @@
 #include "cwdguard.h"
 #include "desktop.h"
 #include "dialogfont.h"
-#include "dialogunits.h"
 #include "droptarget.h"
 #include "localhelp.h"
 #include "messagebox.h"
@@ -69,7 +68,8 @@ CSplitDlg::CSplitDlg(CDesktop& desktop, SplitAction split)
       desktop_(desktop),
       split_(std::move(split)),
       helpPageUrl_(TAV_HELP_URL),
-      sink_(this) {
+      sink_(this),
+      layout_(*this, wxSize(kDialogWidth, kDialogHeight)) {
     if (!split_) split_ = [](const tav::SplitSettings& s, tav::MessageSink& sink) { tav::SplitRun().run(s, sink); };
     // Dialog units follow the font, so it comes before any control is placed.
     SetFont(dialog_font());
@@ -89,25 +89,22 @@ CSplitDlg::~CSplitDlg() {
 }
 
 void CSplitDlg::CreateControls() {
-    CDialogUnits units(*this);
-    for (const ControlSpec& c : kControls)
-        if (c.kind == Kind::Label) units.Fit(c.text, c.width);
     for (const ControlSpec& c : kControls) {
-        const wxPoint pos = units.ToPixels(c.x, c.y);
-        const wxSize size = units.ToPixels(wxSize(c.width, c.height));
+        const wxRect units(c.x, c.y, c.width, c.height);
         switch (c.kind) {
         case Kind::Button:
-            new wxButton(this, c.id, c.text, pos, size);
+            layout_.Place(*new wxButton(this, c.id, c.text), units);
             break;
         case Kind::Label:
-            new wxStaticText(this, c.id, c.text, pos, size, wxST_NO_AUTORESIZE);
+            layout_.PlaceLabel(*new wxStaticText(this, c.id, c.text, wxDefaultPosition, wxDefaultSize, wxST_NO_AUTORESIZE),
+                               units);
             break;
         case Kind::Edit:
-            new wxTextCtrl(this, c.id, c.text, pos, size);
+            layout_.Place(*new wxTextCtrl(this, c.id, c.text), units);
             break;
         }
     }
-    SetClientSize(units.ToPixels(wxSize(kDialogWidth, kDialogHeight)));
+    layout_.Apply();
     sourceEdit_ = static_cast<wxTextCtrl*>(FindWindow(res::IDC_SOURCE));
     destEdit_ = static_cast<wxTextCtrl*>(FindWindow(res::IDC_DEST));
     kbEdit_ = static_cast<wxTextCtrl*>(FindWindow(res::IDC_KB));
