@@ -1,6 +1,7 @@
 #include "aboutbox.h"
 
 #include "appicon.h"
+#include "controlstyle.h"
 #include "dialogfont.h"
 #include "resource.h"
 #include "version.h"
@@ -17,17 +18,23 @@ CAboutBox::CAboutBox(wxWindow* parent)
       layout_(*this, wxSize(235, 55)) {
     SetFont(dialog_font());
 
-    layout_.PlaceIcon(*new wxStaticBitmap(this, wxID_ANY, app_icon_large()), wxPoint(11, 17));
+    auto* icon = new wxStaticBitmap(this, wxID_ANY, app_icon_large());
+    clear_control_id(*icon);
+    layout_.PlaceIcon(*icon, wxPoint(11, 17));
 
     auto* name = new wxStaticText(this, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, wxST_NO_AUTORESIZE);
-    name->SetLabelText("Tavendrillox Version " TAV_VERSION_SHORT);  // no mnemonic processing
+    set_plain_text(*name, "Tavendrillox Version " TAV_VERSION_SHORT);
+    start_group(*name);
+    clear_control_id(*name);
     layout_.PlaceLabel(*name, wxRect(40, 10, 119, 8));
 
     auto* ok = new wxButton(this, res::IDC_ABOUT_OK, "OK");
+    start_group(*ok);
     layout_.Place(*ok, wxRect(178, 7, 50, 14));
     ok->SetDefault();
     SetAffirmativeId(res::IDC_ABOUT_OK);
 
     layout_.Apply();
+    keep_arrow_keys_in_groups(*this);
     CentreOnParent();
 }

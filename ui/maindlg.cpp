@@ -3,6 +3,7 @@
 #include "aboutbox.h"
 #include "appicon.h"
 #include "chooserstart.h"
+#include "controlstyle.h"
 #include "cwdguard.h"
 #include "desktop.h"
 #include "dialogfont.h"
@@ -77,6 +78,7 @@ CSplitDlg::CSplitDlg(CDesktop& desktop, SplitAction split)
     SetAffirmativeId(res::IDC_QUIT);
     SetEscapeId(wxID_CANCEL);
     quitButton_->SetDefault();
+    keep_arrow_keys_in_groups(*this);
     SetDropTarget(new CPathDropTarget([this](const wxString& path) { OnDropPath(path); }));
     systemMenu_ = std::make_unique<CSystemMenu>(*this);
     BindHandlers();
@@ -95,10 +97,14 @@ void CSplitDlg::CreateControls() {
         case Kind::Button:
             layout_.Place(*new wxButton(this, c.id, c.text), units);
             break;
-        case Kind::Label:
-            layout_.PlaceLabel(*new wxStaticText(this, c.id, c.text, wxDefaultPosition, wxDefaultSize, wxST_NO_AUTORESIZE),
-                               units);
+        case Kind::Label: {
+            // Each label starts a group, and one that nobody refers to has no id.
+            auto* label = new wxStaticText(this, c.id, c.text, wxDefaultPosition, wxDefaultSize, wxST_NO_AUTORESIZE);
+            start_group(*label);
+            if (c.id == wxID_ANY) clear_control_id(*label);
+            layout_.PlaceLabel(*label, units);
             break;
+        }
         case Kind::Edit:
             layout_.Place(*new wxTextCtrl(this, c.id, c.text), units);
             break;
