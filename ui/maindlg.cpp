@@ -131,11 +131,21 @@ void CSplitDlg::BindHandlers() {
     Bind(wxEVT_MENU, &CSplitDlg::OnSysCommand, this);
 }
 
+namespace {
+
+// The text as the core gets it. Where the core's character set is narrower
+// than the controls' (Windows' ANSI code page), a character it lacks becomes
+// what the core makes of it ("?"), and the fields show that from then on,
+// as a dialog working in that character set would.
+wxString as_core_sees(const wxString& text) { return tavui::to_wx(tavui::to_bytes(text)); }
+
+}  // namespace
+
 void CSplitDlg::ReadControls() {
-    source_ = sourceEdit_->GetValue();
-    dest_ = destEdit_->GetValue();
-    kb_ = kbEdit_->GetValue();
-    lines_ = linesEdit_->GetValue();
+    source_ = as_core_sees(sourceEdit_->GetValue());
+    dest_ = as_core_sees(destEdit_->GetValue());
+    kb_ = as_core_sees(kbEdit_->GetValue());
+    lines_ = as_core_sees(linesEdit_->GetValue());
 }
 
 void CSplitDlg::ShowFields() {
