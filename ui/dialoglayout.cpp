@@ -21,7 +21,15 @@ void CDialogLayout::PlaceIcon(wxWindow& icon, wxPoint units) {
 }
 
 void CDialogLayout::Apply() {
-    CDialogUnits units(dialog_);
+    // Measured on a control: on a new display scale the toolkit gives the
+    // controls their font for it, and leaves the dialog's own as it was.
+    const wxWindow* measured = &dialog_;
+    for (const Item& item : items_)
+        if (item.kind != Item::Icon) {
+            measured = item.control;
+            break;
+        }
+    CDialogUnits units(*measured);
     for (const Item& item : items_)
         if (item.kind == Item::Label)
             units.Fit(static_cast<wxStaticText*>(item.control)->GetLabelText(), item.units.width);

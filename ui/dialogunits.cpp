@@ -5,17 +5,12 @@
 
 #include <cmath>
 
-namespace {
-
-// Large enough that the toolkit's integer rounding does not matter.
-constexpr int kProbe = 8000;
-
-}  // namespace
-
 CDialogUnits::CDialogUnits(const wxWindow& window) : window_(window) {
-    const wxPoint probe = window.ConvertDialogToPixels(wxPoint(kProbe, kProbe));
-    x_unit_ = probe.x / static_cast<double>(kProbe);
-    y_unit_ = probe.y / static_cast<double>(kProbe);
+    // The system's own measure of a dialog font: the average width of the
+    // letters, rounded, and the height.
+    const wxSize letters = window.GetTextExtent("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    x_unit_ = ((letters.x / 26 + 1) / 2) / 4.0;
+    y_unit_ = letters.y / 8.0;
 }
 
 void CDialogUnits::Fit(const wxString& text, int width) {
