@@ -15,21 +15,24 @@ void add_style(wxWindow& control, LONG_PTR style) {
     ::SetWindowLongPtrW(window, GWL_STYLE, ::GetWindowLongPtrW(window, GWL_STYLE) | style);
 }
 
-bool is_arrow(int key) { return key == WXK_LEFT || key == WXK_RIGHT || key == WXK_UP || key == WXK_DOWN; }
+bool arrow_key_down() {
+    for (const int key : {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN})
+        if (::GetKeyState(key) < 0) return true;
+    return false;
+}
 
-// The next control of the focused one's group (the previous one for Left
-// and Up), wrapping around within the group, takes the focus; a label
-// there takes none, and an edit control gets its text selected. A control
-// that wants the arrow keys keeps them.
-void OnArrowKey(wxDialog& dialog, wxKeyEvent& event) {
-    const int key = event.GetKeyCode();
+// The toolkit turns an arrow key that the focused control does not want
+// into a navigation event (forward for Right and Down). Here the next
+// control of the focused one's group (the previous one going back),
+// wrapping around within the group, takes the focus; a label there takes
+// none, and an edit control gets its text selected.
+void OnNavigationKey(wxDialog& dialog, wxNavigationKeyEvent& event) {
     const HWND focus = ::GetFocus();
-    if (!is_arrow(key) || event.GetModifiers() != wxMOD_NONE || !::IsChild(dialog.GetHWND(), focus) ||
-        (::SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_WANTARROWS)) {
+    if (event.IsFromTab() || event.IsWindowChange() || !arrow_key_down() || !::IsChild(dialog.GetHWND(), focus)) {
         event.Skip();
         return;
     }
-    const HWND next = ::GetNextDlgGroupItem(dialog.GetHWND(), focus, key == WXK_LEFT || key == WXK_UP);
+    const HWND next = ::GetNextDlgGroupItem(dialog.GetHWND(), focus, !event.GetDirection());
     if (next == nullptr || next == focus) return;
     const LRESULT code = ::SendMessageW(next, WM_GETDLGCODE, 0, 0);
     if (code & DLGC_STATIC) return;
@@ -53,5 +56,5 @@ void set_plain_text(wxStaticText& label, const wxString& text) {
 }
 
 void keep_arrow_keys_in_groups(wxDialog& dialog) {
-    dialog.Bind(wxEVT_CHAR_HOOK, [&dialog](wxKeyEvent& event) { OnArrowKey(dialog, event); });
+    dialog.Bind(wxEVT_NAVIGATION_KEY, [&dialog](wxNavigationKeyEvent& event) { OnNavigationKey(dialog, event); });
 }
