@@ -1,8 +1,8 @@
 #include "aboutbox.h"
 
 #include "appicon.h"
+#include "controlstyle.h"
 #include "dialogfont.h"
-#include "dialogunits.h"
 #include "resource.h"
 #include "version.h"
 
@@ -14,20 +14,27 @@
 // OK, Enter, Esc and the close box all end it; nobody looks at the result.
 CAboutBox::CAboutBox(wxWindow* parent)
     : wxDialog(parent, res::IDD_ABOUTBOX, "About Tavendrillox", wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
+      layout_(*this, wxSize(235, 55)) {
     SetFont(dialog_font());
-    const wxString name = "Tavendrillox Version " TAV_VERSION_SHORT;
-    CDialogUnits units(*this);
-    units.Fit(name, 119);
 
-    new wxStaticBitmap(this, wxID_ANY, app_icon_large(), units.ToPixels(11, 17), units.ToPixels(wxSize(20, 20)));
-    auto* label = new wxStaticText(this, wxID_ANY, wxString(), units.ToPixels(40, 10), units.ToPixels(wxSize(119, 8)),
-                                   wxST_NO_AUTORESIZE);
-    label->SetLabelText(name);  // no mnemonic processing
-    auto* ok = new wxButton(this, res::IDC_ABOUT_OK, "OK", units.ToPixels(178, 7), units.ToPixels(wxSize(50, 14)));
+    auto* icon = new wxStaticBitmap(this, wxID_ANY, app_icon_large());
+    clear_control_id(*icon);
+    layout_.PlaceIcon(*icon, wxPoint(11, 17));
+
+    auto* name = new wxStaticText(this, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, wxST_NO_AUTORESIZE);
+    set_plain_text(*name, "Tavendrillox Version " TAV_VERSION_SHORT);
+    start_group(*name);
+    clear_control_id(*name);
+    layout_.PlaceLabel(*name, wxRect(40, 10, 119, 8));
+
+    auto* ok = new wxButton(this, res::IDC_ABOUT_OK, "OK");
+    start_group(*ok);
+    layout_.Place(*ok, wxRect(178, 7, 50, 14));
     ok->SetDefault();
     SetAffirmativeId(res::IDC_ABOUT_OK);
 
-    SetClientSize(units.ToPixels(wxSize(235, 55)));
+    layout_.Apply();
+    keep_arrow_keys_in_groups(*this);
     CentreOnParent();
 }

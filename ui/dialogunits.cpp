@@ -5,25 +5,21 @@
 
 #include <cmath>
 
-namespace {
-
-// Large enough that the toolkit's integer rounding does not matter.
-constexpr int kProbe = 8000;
-
-}  // namespace
-
 CDialogUnits::CDialogUnits(const wxWindow& window) : window_(window) {
-    const wxPoint probe = window.ConvertDialogToPixels(wxPoint(kProbe, kProbe));
-    x_unit_ = probe.x / static_cast<double>(kProbe);
-    y_unit_ = probe.y / static_cast<double>(kProbe);
+    // The system's own measure of a dialog font: the average width of the
+    // letters, rounded, and the height.
+    const wxSize letters = window.GetTextExtent("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    x_unit_ = ((letters.x / 26 + 1) / 2) / 4.0;
+    y_unit_ = letters.y / 8.0;
 }
 
 void CDialogUnits::Fit(const wxString& text, int width) {
     if (width <= 0) return;
-    // A few pixels to spare keep a label off the control that follows it.
-    constexpr int kSpare = 3;
-    const double needed = (window_.GetTextExtent(text).x + kSpare) / static_cast<double>(width);
-    if (needed > x_unit_) x_unit_ = needed;
+    // Text that fits the box as placed changes nothing: the templates leave a
+    // unit or more between a label and the control after it.
+    const int text_width = window_.GetTextExtent(text).x;
+    if (text_width <= ToPixels(wxSize(width, 0)).x) return;
+    x_unit_ = text_width / static_cast<double>(width);
 }
 
 wxPoint CDialogUnits::ToPixels(int x, int y) const {

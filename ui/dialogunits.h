@@ -1,9 +1,11 @@
 // Places a dialog template's controls, given in dialog units, in pixels.
 // A horizontal unit is a quarter of the font's average character width and a
-// vertical unit an eighth of its height, as the toolkit counts them. The
-// templates were drawn for a narrower font than most systems have, so the
-// horizontal unit may be widened until given texts fit their widths; the
-// whole layout then grows evenly and keeps its proportions.
+// vertical unit an eighth of its height, as Windows measures a dialog's font:
+// with the template's own font that is where the system would put each
+// control. The
+// templates were drawn for a narrower font than some systems have, so the
+// horizontal unit may be widened until given texts fit their widths, and no
+// further; the whole layout then grows evenly and keeps its proportions.
 #pragma once
 
 #include <wx/gdicmn.h>
@@ -13,10 +15,11 @@ class wxWindow;
 
 class CDialogUnits {
 public:
-    // window: the dialog, with its font already set.
+    // window: the dialog or a control on it, whose font is the dialog's.
     explicit CDialogUnits(const wxWindow& window);
 
-    // Widens the horizontal unit, if need be, so that text fits in `width` units.
+    // Widens the horizontal unit just enough that text fits in `width` units,
+    // if it does not fit already.
     void Fit(const wxString& text, int width);
 
     wxPoint ToPixels(int x, int y) const;

@@ -4,10 +4,10 @@
 #include "accessibility.h"
 #include "appicon.h"
 #include "chooserstart.h"
+#include "controlstyle.h"
 #include "cwdguard.h"
 #include "desktop.h"
 #include "dialogfont.h"
-#include "dialogunits.h"
 #include "droptarget.h"
 #include "localhelp.h"
 #include "messagebox.h"
@@ -71,7 +71,8 @@ CSplitDlg::CSplitDlg(CDesktop& desktop, SplitAction split)
       desktop_(desktop),
       split_(std::move(split)),
       helpPageUrl_(TAV_HELP_URL),
-      sink_(this) {
+      sink_(this),
+      layout_(*this, wxSize(kDialogWidth, kDialogHeight)) {
     // A request to stop belongs to the dialog it was meant for.
     tav::process_stop_request().clear();
     if (!split_) {
@@ -85,6 +86,7 @@ CSplitDlg::CSplitDlg(CDesktop& desktop, SplitAction split)
     SetAffirmativeId(res::IDC_QUIT);
     SetEscapeId(wxID_CANCEL);
     quitButton_->SetDefault();
+    keep_arrow_keys_in_groups(*this);
     SetDropTarget(new CPathDropTarget([this](const wxString& path) { OnDropPath(path); }));
     systemMenu_ = std::make_unique<CSystemMenu>(*this);
     BindHandlers();
@@ -97,25 +99,26 @@ CSplitDlg::~CSplitDlg() {
 }
 
 void CSplitDlg::CreateControls() {
-    CDialogUnits units(*this);
-    for (const ControlSpec& c : kControls)
-        if (c.kind == Kind::Label) units.Fit(c.text, c.width);
     for (const ControlSpec& c : kControls) {
-        const wxPoint pos = units.ToPixels(c.x, c.y);
-        const wxSize size = units.ToPixels(wxSize(c.width, c.height));
+        const wxRect units(c.x, c.y, c.width, c.height);
         switch (c.kind) {
         case Kind::Button:
-            new wxButton(this, c.id, c.text, pos, size);
+            layout_.Place(*new wxButton(this, c.id, c.text), units);
             break;
-        case Kind::Label:
-            new wxStaticText(this, c.id, c.text, pos, size, wxST_NO_AUTORESIZE);
+        case Kind::Label: {
+            // Each label starts a group, and one that nobody refers to has no id.
+            auto* label = new wxStaticText(this, c.id, c.text, wxDefaultPosition, wxDefaultSize, wxST_NO_AUTORESIZE);
+            start_group(*label);
+            if (c.id == wxID_ANY) clear_control_id(*label);
+            layout_.PlaceLabel(*label, units);
             break;
+        }
         case Kind::Edit:
-            new wxTextCtrl(this, c.id, c.text, pos, size);
+            layout_.Place(*new wxTextCtrl(this, c.id, c.text), units);
             break;
         }
     }
-    SetClientSize(units.ToPixels(wxSize(kDialogWidth, kDialogHeight)));
+    layout_.Apply();
     sourceEdit_ = static_cast<wxTextCtrl*>(FindWindow(res::IDC_SOURCE));
     destEdit_ = static_cast<wxTextCtrl*>(FindWindow(res::IDC_DEST));
     kbEdit_ = static_cast<wxTextCtrl*>(FindWindow(res::IDC_KB));
@@ -136,11 +139,21 @@ void CSplitDlg::BindHandlers() {
     Bind(wxEVT_MENU, &CSplitDlg::OnSysCommand, this);
 }
 
+namespace {
+
+// The text as the core gets it. Where the core's character set is narrower
+// than the controls' (Windows' ANSI code page), a character it lacks becomes
+// what the core makes of it ("?"), and the fields show that from then on,
+// as a dialog working in that character set would.
+wxString as_core_sees(const wxString& text) { return tavui::to_wx(tavui::to_bytes(text)); }
+
+}  // namespace
+
 void CSplitDlg::ReadControls() {
-    source_ = sourceEdit_->GetValue();
-    dest_ = destEdit_->GetValue();
-    kb_ = kbEdit_->GetValue();
-    lines_ = linesEdit_->GetValue();
+    source_ = as_core_sees(sourceEdit_->GetValue());
+    dest_ = as_core_sees(destEdit_->GetValue());
+    kb_ = as_core_sees(kbEdit_->GetValue());
+    lines_ = as_core_sees(linesEdit_->GetValue());
 }
 
 void CSplitDlg::ShowFields() {

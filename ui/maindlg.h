@@ -3,6 +3,7 @@
 // saves them when it goes, whichever way it was closed.
 #pragma once
 
+#include "dialoglayout.h"
 #include "dialogsink.h"
 
 #include <wx/dialog.h>
@@ -93,6 +94,7 @@ private:
     SplitAction split_;
     wxString helpPageUrl_;
     CDialogSink sink_;
+    CDialogLayout layout_;
     std::unique_ptr<CSystemMenu> systemMenu_;
 
     wxString source_;

@@ -2,11 +2,6 @@
 // nativedesktop_msw.cpp.
 #include "nativedesktop.h"
 
-#include <wx/log.h>
-#include <wx/utils.h>
+#include "browser.h"
 
-void CNativeDesktop::OpenPage(const wxString& url) {
-    // Without a browser wx would log an error and show it in a box of its own.
-    wxLogNull quiet;
-    wxLaunchDefaultBrowser(url);
-}
+void CNativeDesktop::OpenPage(const wxString& url) { open_in_browser(url); }

@@ -1,12 +1,15 @@
 // Starts the real program in a fresh folder (under Wine on Linux) and works it
 // with real key presses, finding its windows by their captions, as a user
 // would. It needs the keyboard to itself: nothing else may take the focus.
+#include "support/dialogtemplate_msw.h"
 #include "support/files.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,13 +44,51 @@ void press(BYTE key, BYTE modifier = 0) {
     ::Sleep(100);  // let the program take it in before the next one
 }
 
+// Sets a registry value for the life of the object, then puts back what
+// was there before, or nothing (name: null for the key's default value).
+class CRegistryValue {
+public:
+    CRegistryValue(HKEY root, std::string key, const char* name, DWORD type, const void* data, DWORD size)
+        : root_(root), key_(std::move(key)), name_(name) {
+        DWORD had_size = sizeof previous_;
+        if (::RegGetValueA(root_, key_.c_str(), name_, RRF_RT_ANY | RRF_NOEXPAND, &type_, previous_, &had_size) ==
+            ERROR_SUCCESS)
+            size_ = had_size;
+        EXPECT_EQ(::RegSetKeyValueA(root_, key_.c_str(), name_, type, data, size), ERROR_SUCCESS) << key_;
+    }
+    CRegistryValue(HKEY root, std::string key, const char* name, const std::string& text)
+        : CRegistryValue(root, std::move(key), name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1)) {}
+    ~CRegistryValue() {
+        if (size_)
+            ::RegSetKeyValueA(root_, key_.c_str(), name_, type_, previous_, *size_);
+        else
+            ::RegDeleteKeyValueA(root_, key_.c_str(), name_);
+    }
+    CRegistryValue(const CRegistryValue&) = delete;
+    CRegistryValue& operator=(const CRegistryValue&) = delete;
+
+private:
+    HKEY root_;
+    std::string key_;
+    const char* name_;
+    DWORD type_ = 0;
+    BYTE previous_[2048];
+    std::optional<DWORD> size_;  // of the previous value, if there was one
+};
+
 class ProgramTest : public testing::Test {
 protected:
-    ~ProgramTest() override {
+    // Rectangles in the program's own pixels, whatever the display scale.
+    ProgramTest() { ::SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2); }
+    ~ProgramTest() override { Stop(); }
+
+    void Stop() {
         if (process_.hProcess == nullptr) return;
         ::TerminateProcess(process_.hProcess, 1);
+        ::WaitForSingleObject(process_.hProcess, 20000);
         ::CloseHandle(process_.hProcess);
         ::CloseHandle(process_.hThread);
+        process_ = {};
     }
 
     // The program's window that has the focus, if `wanted` says it is the one.
@@ -60,6 +101,33 @@ protected:
     }
     HWND WaitForFocus(const std::string& caption) const {
         return wait_for([&] { return Focused([&](HWND w) { return window_text(w) == caption; }); });
+    }
+
+    // Starts the program in the test's folder; its dialog, once it has the focus.
+    HWND Start() {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        std::string command = '"' + program_path() + '"';
+        if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, dir_.path().c_str(),
+                              &startup, &process_))
+            return nullptr;
+        return WaitForFocus("Tavendrillox");
+    }
+
+    // About is the system menu's last entry (Wine adds an About of its own before it).
+    HWND OpenAboutBox() const {
+        press(VK_SPACE, VK_MENU);
+        press(VK_END);
+        press(VK_RETURN);
+        return WaitForFocus("About Tavendrillox");
+    }
+
+    // The control that has the keyboard focus in the program.
+    HWND FocusedControl() const {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        ::GetGUIThreadInfo(process_.dwThreadId, &info);
+        return info.hwndFocus;
     }
 
     // Answers the next message box with Enter; its caption and text.
@@ -92,12 +160,7 @@ TEST_F(ProgramTest, GoAboutAndEnterAllByKeyboard) {
     const std::string settings = tavtest::settings_text(source, dest, "", "2");
     tavtest::write_file(dir_ / "tavendrillox.ini", settings);
 
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    std::string command = '"' + program_path() + '"';
-    ASSERT_TRUE(::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, dir_.path().c_str(),
-                                 &startup, &process_));
-    const HWND dialog = WaitForFocus("Tavendrillox");
+    const HWND dialog = Start();
     ASSERT_NE(dialog, nullptr) << "the dialog did not get the focus";
 
     // The focus starts on Quit; Go is the sixth tab stop after it.
@@ -112,11 +175,7 @@ TEST_F(ProgramTest, GoAboutAndEnterAllByKeyboard) {
     EXPECT_EQ(tavtest::count_entries(dir_ / dest), 2);
     ASSERT_EQ(WaitForFocus("Tavendrillox"), dialog);
 
-    // About is the system menu's last entry (Wine adds an About of its own before it).
-    press(VK_SPACE, VK_MENU);
-    press(VK_END);
-    press(VK_RETURN);
-    EXPECT_NE(WaitForFocus("About Tavendrillox"), nullptr) << "no About box after Alt+Space, End, Enter";
+    EXPECT_NE(OpenAboutBox(), nullptr) << "no About box after Alt+Space, End, Enter";
     press(VK_RETURN);  // OK
     ASSERT_EQ(WaitForFocus("Tavendrillox"), dialog);
 
@@ -128,6 +187,67 @@ TEST_F(ProgramTest, GoAboutAndEnterAllByKeyboard) {
     ::GetExitCodeProcess(process_.hProcess, &status);
     EXPECT_EQ(status, 0u);
     EXPECT_EQ(tavtest::read_file(dir_ / "tavendrillox.ini"), settings);
+}
+
+// Both dialogs as their templates make them (places, ids, styles) with the
+// base units of their font, MS Sans Serif 8 points, at Wine's display
+// scales of 100 % and 150 %: the program draws at the display's scale
+// itself, and its layout follows the font.
+TEST_F(ProgramTest, DialogsAreAsTheirTemplatesAtEveryScale) {
+    EXPECT_EQ(std::make_pair(tavtest::base_units(96).cx, tavtest::base_units(96).cy), std::make_pair(6L, 13L));
+    for (const DWORD dpi : {96u, 144u}) {
+        SCOPED_TRACE(std::to_string(dpi) + " pixels per inch");
+        const CRegistryValue scale(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &dpi,
+                                   sizeof dpi);
+        const HWND dialog = Start();
+        ASSERT_NE(dialog, nullptr) << "the dialog did not get the focus";
+        EXPECT_EQ(tavtest::template_differences(dialog, tavtest::kMainDialogTemplate, dpi), "");
+        const HWND about = OpenAboutBox();
+        ASSERT_NE(about, nullptr);
+        EXPECT_EQ(tavtest::template_differences(about, tavtest::kAboutBoxTemplate, dpi), "");
+        Stop();
+    }
+}
+
+// Tab goes through every control; an arrow key goes round the focused
+// control's group, never to a label, as in a dialog box.
+TEST_F(ProgramTest, ArrowKeysKeepToTheTemplatesGroups) {
+    ASSERT_NE(Start(), nullptr) << "the dialog did not get the focus";
+    const std::pair<BYTE, int> steps[] = {
+        {VK_DOWN, 1},  // Quit's group is itself and the last label
+        {VK_TAB, 1000}, {VK_DOWN, 1000},  // an edit control keeps the arrow keys
+        {VK_TAB, 1001}, {VK_TAB, 1002}, {VK_DOWN, 1003}, {VK_RIGHT, 1004}, {VK_DOWN, 1006},
+        {VK_DOWN, 1006},  // round to the group's label, which takes no focus
+        {VK_UP, 1004},    {VK_LEFT, 1003},
+    };
+    for (const auto& [key, id] : steps) {
+        press(key);
+        EXPECT_EQ(::GetDlgCtrlID(FocusedControl()), id) << "after key " << int{key};
+    }
+}
+
+// F1 over the About box opens the help page at its About section, through
+// the program registered for pages, which gets the whole address.
+TEST_F(ProgramTest, F1OverTheAboutBoxOpensTheAboutSection) {
+    const std::string opened = dir_ / "opened.txt", page_class = "TavendrilloxTest.Page";
+    {
+        // Where Wine 8 looks for it (it does not read HKCU\Software\Classes).
+        const CRegistryValue html(HKEY_CLASSES_ROOT, ".html", nullptr, page_class);
+        const CRegistryValue open(HKEY_CLASSES_ROOT, page_class + "\\shell\\open\\command", nullptr,
+                                  "cmd.exe /c echo \"%1\">\"" + opened + "\"");
+        ASSERT_NE(Start(), nullptr) << "the dialog did not get the focus";
+        ASSERT_NE(OpenAboutBox(), nullptr);
+        press(VK_F1);
+        for (int i = 0; i < 400 && !tavtest::exists(opened); ++i) ::Sleep(50);
+        ::Sleep(500);  // for the whole line
+    }
+    ::RegDeleteTreeA(HKEY_CLASSES_ROOT, page_class.c_str());
+
+    char full_path[MAX_PATH];
+    std::string page(full_path, ::GetFullPathNameA(program_path().c_str(), MAX_PATH, full_path, nullptr));
+    page.replace(page.find_last_of('\\') + 1, std::string::npos, "tavendrillox.html");
+    std::replace(page.begin(), page.end(), '\\', '/');
+    EXPECT_EQ(tavtest::read_file(opened), "\"file:///" + page + "#about\"\r\n");
 }
 
 // What Explorer shows of the program file: its icon and its version data.
