@@ -1,6 +1,6 @@
 // Opens an http or file address in the user's browser, a section of a local
 // page included; failures are silent. Each platform has its own file:
-// browser_gtk.cpp, browser_msw.cpp.
+// unix/browser.cpp, msw/browser.cpp.
 #pragma once
 
 class wxString;

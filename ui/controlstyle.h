@@ -2,7 +2,7 @@
 // far as the window system has a use for it: where a group of controls
 // starts (the arrow keys move the focus within a group), which labels are
 // known by no id, and which text is shown without mnemonic processing.
-// Each platform has its own file: controlstyle_gtk.cpp, controlstyle_msw.cpp.
+// Each platform has its own file: unix/controlstyle.cpp, msw/controlstyle.cpp.
 #pragma once
 
 class wxDialog;

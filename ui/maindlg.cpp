@@ -8,7 +8,6 @@
 #include "cwdguard.h"
 #include "desktop.h"
 #include "dialogfont.h"
-#include "droptarget.h"
 #include "localhelp.h"
 #include "messagebox.h"
 #include "resource.h"
@@ -22,6 +21,7 @@
 
 #include <wx/app.h>
 #include <wx/button.h>
+#include <wx/dnd.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/iconbndl.h>
@@ -32,6 +32,21 @@
 #include <new>
 
 namespace {
+
+// Accepts files and folders dropped on the dialog and hands the first one on.
+class CPathDropTarget : public wxFileDropTarget {
+public:
+    using Handler = std::function<void(const wxString& path)>;
+    explicit CPathDropTarget(Handler handler) : handler_(std::move(handler)) {}
+    bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& paths) override {
+        if (paths.empty()) return false;
+        handler_(paths[0]);
+        return true;
+    }
+
+private:
+    Handler handler_;
+};
 
 enum class Kind { Button, Label, Edit };
 
@@ -168,6 +183,14 @@ tav::SplitSettings CSplitDlg::Fields() const {
     return {to_bytes(source_), to_bytes(dest_), to_bytes(kb_), to_bytes(lines_)};
 }
 
+void CSplitDlg::SetFields(const tav::SplitSettings& settings) {
+    using tavui::to_wx;
+    source_ = to_wx(settings.source);
+    dest_ = to_wx(settings.dest);
+    kb_ = to_wx(settings.kb);
+    lines_ = to_wx(settings.lines);
+}
+
 wxMenu& CSplitDlg::SystemMenu() const { return systemMenu_->Menu(); }
 
 void CSplitDlg::OnInitDialog(wxInitDialogEvent&) {
@@ -178,10 +201,7 @@ void CSplitDlg::OnInitDialog(wxInitDialogEvent&) {
     ReadControls();
     tav::SplitSettings settings = Fields();
     tav::SettingsFile().load(settings);
-    source_ = tavui::to_wx(settings.source);
-    dest_ = tavui::to_wx(settings.dest);
-    kb_ = tavui::to_wx(settings.kb);
-    lines_ = tavui::to_wx(settings.lines);
+    SetFields(settings);
     ShowFields();
     quitButton_->SetFocus();
 }
@@ -223,7 +243,7 @@ void CSplitDlg::OnBrowseDest(wxCommandEvent&) {
 void CSplitDlg::OnHelpPage(wxCommandEvent&) {
     ReadControls();
     if (helpPageUrl_.empty())
-        OnHelpKey();
+        OpenLocalHelp();
     else
         desktop_.OpenPage(helpPageUrl_);
     ShowFields();
@@ -258,7 +278,7 @@ void CSplitDlg::OnCharHook(wxKeyEvent& event) {
     if (key == WXK_ESCAPE && event.GetModifiers() == wxMOD_NONE) {
         Finish(wxID_CANCEL);
     } else if (key == WXK_F1 && event.GetModifiers() == wxMOD_NONE) {
-        OnHelpKey();
+        OpenLocalHelp();
     } else {
         event.Skip();
     }
@@ -271,7 +291,7 @@ void CSplitDlg::OnSysCommand(wxCommandEvent& event) {
         // F1 over the About box opens the help page's About section.
         about.Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& key) {
             if (key.GetKeyCode() == WXK_F1 && key.GetModifiers() == wxMOD_NONE)
-                OnHelpKey(kHelpAboutSection);
+                OpenLocalHelp(kHelpAboutSection);
             else
                 key.Skip();
         });
@@ -290,7 +310,7 @@ void CSplitDlg::OnDropPath(const wxString& path) {
     ShowFields();
 }
 
-void CSplitDlg::OnHelpKey(const wxString& section) {
+void CSplitDlg::OpenLocalHelp(const wxString& section) {
     const auto page = local_help_page();
     if (!page) return;
     wxString url = wxFileName::FileNameToURL(wxFileName(*page));

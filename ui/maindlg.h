@@ -55,7 +55,9 @@ private:
     void ReadControls();
     // Copies each field into its edit control, in the same order.
     void ShowFields();
+    // The fields as the core takes them, and back.
     tav::SplitSettings Fields() const;
+    void SetFields(const tav::SplitSettings& settings);
 
     void OnInitDialog(wxInitDialogEvent& event);
     void OnGo(wxCommandEvent& event);
@@ -68,8 +70,9 @@ private:
     void OnCharHook(wxKeyEvent& event);
     void OnSysCommand(wxCommandEvent& event);
     void OnDropPath(const wxString& path);
-    // Opens the local help page, at `section` if one is given.
-    void OnHelpKey(const wxString& section = wxString());
+    // Opens the local help page, at `section` if one is given: F1, and Help
+    // unless the build names a web page.
+    void OpenLocalHelp(const wxString& section = wxString());
     // Writes the four fields to the settings file; a failure is reported.
     void SaveSettings();
 

@@ -1,7 +1,7 @@
 // A message box of the system's own kind: a text, a caption, one OK button
 // and no icon or the exclamation icon. It is a wxMessageDialog, so tests can
 // answer it like any other. Each platform has its own file:
-// messagebox_gtk.cpp, messagebox_msw.cpp.
+// unix/messagebox.cpp, msw/messagebox.cpp.
 #pragma once
 
 #include <wx/msgdlg.h>

@@ -1,5 +1,5 @@
-// What every desktop does alike. The choosers differ: nativedesktop_gtk.cpp,
-// nativedesktop_msw.cpp.
+// What every desktop does alike. The choosers differ: unix/nativedesktop.cpp,
+// msw/nativedesktop.cpp.
 #include "nativedesktop.h"
 
 #include "browser.h"

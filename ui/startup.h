@@ -1,5 +1,5 @@
 // What the platform needs before the main dialog opens. Each platform has its
-// own file: startup_gtk.cpp, startup_msw.cpp.
+// own file: unix/startup.cpp, msw/startup.cpp.
 #pragma once
 
 // Returns false when the program cannot run here: the user has been told why,

@@ -3,8 +3,8 @@
 // window manager owns that menu (GTK), the dialog keeps a menu of its own and
 // offers it as the context menu of its background, also opened by the menu
 // key or Shift+F10. Choosing the entry sends the dialog a wxEVT_MENU event
-// with the command. Each platform has its own file: systemmenu_gtk.cpp,
-// systemmenu_msw.cpp.
+// with the command. Each platform has its own file: unix/systemmenu.cpp,
+// msw/systemmenu.cpp.
 #pragma once
 
 #include <memory>

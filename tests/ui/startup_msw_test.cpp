@@ -1,4 +1,4 @@
-#include "startup_msw.h"
+#include "msw/sockets.h"
 
 #include "support/dialoghook.h"
 #include "text.h"

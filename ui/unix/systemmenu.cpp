@@ -1,7 +1,6 @@
 #include "systemmenu.h"
 
 #include "resource.h"
-#include "stringtable.h"
 #include "text.h"
 
 #include <wx/dialog.h>
@@ -15,8 +14,8 @@ bool in_edit_control(const wxWindow* window) { return wxDynamicCast(window, wxTe
 }  // namespace
 
 CSystemMenu::CSystemMenu(wxDialog& dialog) : dialog_(dialog), own_menu_(std::make_unique<wxMenu>()) {
-    const std::string_view about = res::load_string(res::IDS_ABOUTBOX);
-    if (!about.empty()) own_menu_->Append(res::IDM_ABOUTBOX, tavui::to_wx(std::string(about)));
+    const wxString about = tavui::string_resource(res::IDS_ABOUTBOX);
+    if (!about.empty()) own_menu_->Append(res::IDM_ABOUTBOX, about);
 
     dialog_.Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& event) {
         // Edit controls keep their own clipboard menu.

@@ -1,9 +1,8 @@
 #include "startup.h"
-#include "startup_msw.h"
+#include "sockets.h"
 
 #include "messagebox.h"
 #include "resource.h"
-#include "stringtable.h"
 #include "text.h"
 
 #include <wx/app.h>
@@ -29,8 +28,8 @@ bool prepare_platform(const std::function<bool()>& sockets_check) {
     // program's own message follows, instead of the system asking for a disk.
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     if (!sockets_check()) {
-        const std::string_view text = res::load_string(res::IDS_SOCKETS_INIT_FAILED);
-        CMessageBox box(nullptr, tavui::to_wx(std::string(text)), wxTheApp->GetAppName(), wxOK | wxICON_EXCLAMATION);
+        CMessageBox box(nullptr, tavui::string_resource(res::IDS_SOCKETS_INIT_FAILED), wxTheApp->GetAppName(),
+                        wxOK | wxICON_EXCLAMATION);
         box.ShowModal();
         return false;
     }

@@ -1,7 +1,6 @@
 #include "systemmenu.h"
 
 #include "resource.h"
-#include "stringtable.h"
 #include "text.h"
 
 #include <wx/dialog.h>
@@ -10,11 +9,11 @@
 // The toolkit turns a system command it finds in this menu, with the
 // system's low four bits cleared, into a wxEVT_MENU event for the dialog.
 CSystemMenu::CSystemMenu(wxDialog& dialog) : dialog_(dialog) {
-    const std::string_view about = res::load_string(res::IDS_ABOUTBOX);
+    const wxString about = tavui::string_resource(res::IDS_ABOUTBOX);
     if (about.empty()) return;
     wxMenu& menu = Menu();
     menu.AppendSeparator();
-    menu.Append(res::IDM_ABOUTBOX, tavui::to_wx(std::string(about)));
+    menu.Append(res::IDM_ABOUTBOX, about);
 }
 
 CSystemMenu::~CSystemMenu() = default;
