@@ -1,9 +1,6 @@
 #include "tav/split.h"
 
-#include "piecewriter.h"
-#include "tav/splitsettings.h"
-#include "support/files.h"
-#include "support/recordingsink.h"
+#include "splitruntest.h"
 
 #include <gtest/gtest.h>
 
@@ -11,17 +8,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-#ifndef _WIN32
-#include "support/filesizelimit.h"
-#include "support/unprivileged.h"
-
-#include <csignal>
-#include <fcntl.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <termios.h>
-#include <unistd.h>
-#endif
 
 using namespace std::string_literals;
 using tav::SplitSettings;
@@ -31,44 +17,9 @@ using tavtest::RecordingSink;
 using tavtest::TempDir;
 using tavtest::write_file;
 
-namespace {
+using tavtest::kWriteError;
+using tavtest::SplitRunTest;
 
-const Message kWriteError{"Could not write to log file", "Error Log"};
-
-class SplitRunTest : public ::testing::Test {
-protected:
-    std::string source() const { return dir / "source.txt"; }
-    std::string dest() const { return dir / "out"; }
-    std::string piece(int n) const { return tav::piece_path(dest(), n); }
-    Message outfile(int n) const { return {piece(n), "Outfile"}; }
-
-    void SetUp() override { std::filesystem::create_directory(dest()); }
-
-    // Splits `content` by LINES or KB (the other left empty) into an empty DEST.
-    std::vector<Message> split(const std::string& content, const std::string& lines, const std::string& kb,
-                               std::size_t buffer = 512) {
-        std::filesystem::remove_all(dest());
-        std::filesystem::create_directory(dest());
-        write_file(source(), content);
-        return run({source(), dest(), kb, lines}, buffer);
-    }
-
-    std::vector<Message> run(const SplitSettings& settings, std::size_t buffer = 512) {
-        RecordingSink sink;
-        tav::SplitRun(buffer).run(settings, sink);
-        return sink.messages;
-    }
-
-    std::vector<std::string> pieces() const {
-        std::vector<std::string> out;
-        for (int n = 1; auto content = read_file(piece(n)); ++n) out.push_back(*content);
-        return out;
-    }
-
-    TempDir dir;
-};
-
-}  // namespace
 
 TEST_F(SplitRunTest, ChecksRunInOrderAndOnlyTheFirstFailureIsShown) {
     struct Case {
@@ -209,50 +160,6 @@ TEST_F(SplitRunTest, NeverWritesOverTheSourceHoweverItsPathIsSpelt) {
                                                   outfile(3), outfile(4)}));
 }
 
-TEST_F(SplitRunTest, NeverWritesOverTheSourceOrAnEarlierPieceThroughALink) {
-#ifdef _WIN32
-    GTEST_SKIP() << "POSIX only: symbolic and hard links made with symlink()/link()";
-#else
-    const std::string text = "first\nsecond\n";
-    struct Case {
-        const char* what;
-        std::function<int()> link;
-        int refused;                      // the piece that is reported and skipped
-        std::vector<std::string> pieces;  // as read afterwards, through the links
-    };
-    const std::vector<Case> cases = {
-        {"symbolic link to the source", [&] { return ::symlink(source().c_str(), piece(1).c_str()); }, 1,
-         {text, "second\r\n", ""}},
-        {"hard link to the source", [&] { return ::link(source().c_str(), piece(2).c_str()); }, 2,
-         {"first\r\n", text, ""}},
-        // Cutting piece 1 again would lose it without a word.
-        {"symbolic link to piece 1", [&] { return ::symlink("tavendrillox1.txt", piece(2).c_str()); }, 2,
-         {"first\r\n", "first\r\n", ""}},
-        {"hard link to piece 1",
-         [&] {
-             write_file(piece(1), "left from an earlier run");
-             return ::link(piece(1).c_str(), piece(3).c_str());
-         },
-         3, {"first\r\n", "second\r\n", "first\r\n"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        std::filesystem::remove_all(dest());
-        std::filesystem::create_directory(dest());
-        write_file(source(), text);
-        ASSERT_EQ(c.link(), 0);
-        std::vector<Message> expected{{"0 1", "Get out"}};
-        for (int n = 1; n <= 3; ++n) {
-            expected.push_back(outfile(n));
-            if (n == c.refused) expected.push_back(kWriteError);
-        }
-        EXPECT_EQ(run({source(), dest(), "", "1"}), expected);
-        EXPECT_EQ(read_file(source()), text);
-        EXPECT_EQ(pieces(), c.pieces);
-    }
-#endif
-}
-
 TEST_F(SplitRunTest, AMissingSourceIsReportedAndNothingIsCreated) {
     for (const std::string& missing : {dir / "missing.txt", dir / "no/such/file.txt"}) {
         const auto messages = run({missing, dest(), "", "1"});
@@ -260,22 +167,6 @@ TEST_F(SplitRunTest, AMissingSourceIsReportedAndNothingIsCreated) {
         EXPECT_FALSE(tavtest::exists(missing));
     }
     EXPECT_EQ(tavtest::count_entries(dest()), 0);
-}
-
-TEST_F(SplitRunTest, AnUnreadableSourceIsReported) {
-#ifdef _WIN32
-    GTEST_SKIP() << "POSIX only: chmod() permissions";
-#else
-    // Root reads any file, so the run happens in a child that gave up root.
-    write_file(source(), "secret");
-    ::chmod(source().c_str(), 0);
-    tavtest::give_to_unprivileged(dest());
-    const auto messages = tavtest::as_unprivileged([&] { return run({source(), dest(), "", "1"}); });
-    EXPECT_EQ(messages, (std::vector<Message>{{"0 1", "Get out"}, {"Could not open source file", "Error"}}));
-    EXPECT_EQ(tavtest::count_entries(dest()), 0);
-    ::chmod(source().c_str(), 0644);
-    EXPECT_EQ(read_file(source()), "secret");
-#endif
 }
 
 // Neither a folder (which Linux opens for reading, though no read of it
@@ -296,55 +187,6 @@ TEST_F(SplitRunTest, ASourceThatCannotBeReadIsReportedAndLeavesTheOldPiecesAlone
     }
 }
 
-TEST_F(SplitRunTest, AReadErrorAfterSomeDataKeepsThatDataInTheFinalPiece) {
-#ifdef _WIN32
-    GTEST_SKIP() << "POSIX only: a terminal as the source";
-#else
-    // A process that reads its controlling terminal from outside the terminal's
-    // foreground, ignoring SIGTTIN, gets EIO. The run leaves the foreground when
-    // its second piece starts, after its first read, in a session of its own.
-    const int other_end = ::posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(other_end, 0);
-    ASSERT_EQ(::grantpt(other_end), 0);
-    ASSERT_EQ(::unlockpt(other_end), 0);
-    const std::string terminal = ::ptsname(other_end);
-    const std::string text = "first\nsecond";
-    const auto messages = tavtest::in_child([&] {
-        ::setsid();
-        const int own = ::open(terminal.c_str(), O_RDWR);  // becomes the controlling terminal
-        ::signal(SIGTTIN, SIG_IGN);
-        ::signal(SIGTTOU, SIG_IGN);
-        // Raw: bytes pass unchanged, and a read returns whatever has arrived.
-        struct termios raw {};
-        ::tcgetattr(own, &raw);
-        ::cfmakeraw(&raw);
-        ::tcsetattr(own, TCSANOW, &raw);
-        if (::write(other_end, text.data(), text.size()) != static_cast<ssize_t>(text.size())) return std::vector<Message>{};
-        // Wait until all of it can be read, so that the first read takes it whole.
-        for (int waited = 0, queued = 0;
-             ::ioctl(own, FIONREAD, &queued) == 0 && queued < static_cast<int>(text.size()) && waited < 500; ++waited)
-            ::usleep(10000);
-        const pid_t foreground = ::fork();
-        if (foreground == 0) {
-            ::setpgid(0, 0);
-            ::pause();
-            ::_exit(0);
-        }
-        ::setpgid(foreground, foreground);
-        tavtest::HookedSink sink([&](const Message& m) {
-            if (m == outfile(2)) ::tcsetpgrp(own, foreground);
-        });
-        tav::SplitRun(512).run({terminal, dest(), "", "1"}, sink);
-        ::kill(foreground, SIGKILL);
-        return sink.messages;
-    });
-    ::close(other_end);
-    EXPECT_EQ(messages, (std::vector<Message>{{"0 1", "Get out"}, outfile(1), outfile(2),
-                                             {"Could not read source file", "Error"}}));
-    EXPECT_EQ(pieces(), (std::vector<std::string>{"first\r\n", "second"}));
-#endif
-}
-
 TEST_F(SplitRunTest, ADestinationThatIsNoFolderFailsEveryPiece) {
     write_file(source(), "a\nb\n");
     write_file(dir / "file", "");
@@ -356,24 +198,3 @@ TEST_F(SplitRunTest, ADestinationThatIsNoFolderFailsEveryPiece) {
     EXPECT_EQ(read_file(bad_dest), "");
 }
 
-TEST_F(SplitRunTest, APieceOverTheFileSizeLimitIsReportedAndEndsTheRun) {
-#ifdef _WIN32
-    GTEST_SKIP() << "POSIX only: RLIMIT_FSIZE";
-#else
-    // Piece 1 exceeds the limit, and so might any later one: the run ends
-    // there rather than ask about every piece in turn.
-    const std::string big(3000, 'x');
-    write_file(source(), big + "\nshort\n" + big + "\n");
-    RecordingSink sink;
-    {
-        const tavtest::FileSizeLimit limit(2048);
-        ASSERT_TRUE(limit.active());
-        tav::SplitRun(512).run({source(), dest(), "", "1"}, sink);
-    }
-
-    EXPECT_EQ(sink.messages, (std::vector<Message>{{"0 1", "Get out"}, outfile(1), kWriteError}));
-    EXPECT_EQ(read_file(piece(1))->size(), 2048u);
-    EXPECT_EQ(tavtest::count_entries(dest()), 1);
-    EXPECT_EQ(read_file(source())->size(), 2 * 3001u + 6u);
-#endif
-}

@@ -8,13 +8,6 @@
 #include <algorithm>
 #include <string>
 #include <vector>
-#ifndef _WIN32
-#include "support/filesizelimit.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 using namespace std::string_literals;
 using tav::TextInFile;
@@ -138,20 +131,6 @@ TEST(TextInFile, CharacterAndBlockReadsCanBeMixed) {
     EXPECT_EQ(rest, "b\ncd\nef\r");
 }
 
-TEST(TextInFile, CtrlZDoesNotEndACharacterDevice) {
-#ifdef _WIN32
-    GTEST_SKIP() << "POSIX only: reads /dev/urandom";
-#else
-    // Random bytes hold a 0x1A every 256 bytes on average; a file would end there.
-    TextInFile in(512);
-    ASSERT_TRUE(in.open_existing("/dev/urandom"));
-    std::size_t delivered = 0;
-    char ch = 0;
-    while (delivered < 64 * 1024 && !in.get(ch).fail()) ++delivered;
-    EXPECT_EQ(delivered, 64u * 1024u);
-#endif
-}
-
 TEST(TextInFile, CtrlZCanBeMadeOrdinaryData) {
     TempDir dir;
     const std::string path = dir / "in.txt";
@@ -173,22 +152,6 @@ TEST(TextInFile, CtrlZCanBeMadeOrdinaryData) {
         for (auto block = tavtest::read_block(by_block); !block.empty(); block = tavtest::read_block(by_block)) got += block;
         EXPECT_EQ(got, expected);
     }
-}
-
-TEST(TextInFile, AFifoWithoutAWriterEndsAtOnceInsteadOfWaitingForever) {
-#ifdef _WIN32
-    GTEST_SKIP() << "POSIX only: mkfifo()";
-#else
-    TempDir dir;
-    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    ::alarm(60);  // before the fix, open() waited here for a writer that never came
-    TextInFile in;
-    EXPECT_TRUE(in.open_existing(dir / "fifo"));
-    char ch = 0;
-    EXPECT_TRUE(in.get(ch).eof());
-    EXPECT_FALSE(in.read_error());
-    ::alarm(0);
-#endif
 }
 
 TEST(TextInFile, OpenCreatesAMissingFileButOpenExistingDoesNot) {
@@ -226,28 +189,6 @@ TEST(TextInFile, GetAfterTheEndOnlyAddsFail) {
     EXPECT_FALSE(in.bad());
     EXPECT_TRUE(in.close());
     EXPECT_TRUE(in.good());
-}
-
-TEST(TextInFile, AReadErrorEndsTheInputAndIsRemembered) {
-#ifdef _WIN32
-    GTEST_SKIP() << "POSIX only: a file that opens but cannot be read";
-#else
-    TempDir dir;
-    TextInFile in;
-    EXPECT_FALSE(TextInFile().open_existing(dir.path()));  // a folder is no source
-    ASSERT_TRUE(in.open_existing("/proc/self/mem"));      // reading at 0 fails
-    char ch = 0;
-    EXPECT_TRUE(in.get(ch).fail());
-    EXPECT_TRUE(in.eof());
-    EXPECT_TRUE(in.read_error());
-
-    TextInFile fine;
-    write_file(dir / "f", "abc");
-    ASSERT_TRUE(fine.open_existing(dir / "f"));
-    while (!tavtest::read_block(fine).empty()) {
-    }
-    EXPECT_FALSE(fine.read_error());
-#endif
 }
 
 TEST(TextOutFile, WritesLfAsCrLfAndEverythingElseUnchanged) {
@@ -371,72 +312,3 @@ TEST(TextOutFile, OpenFailsWhereNothingCanBeCreated) {
     }
 }
 
-TEST(TextOutFile, AFifoWithoutAReaderFailsToOpenInsteadOfWaitingForever) {
-#ifdef _WIN32
-    GTEST_SKIP() << "POSIX only: mkfifo()";
-#else
-    TempDir dir;
-    const std::string fifo = dir / "fifo";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    ::alarm(60);  // before the fix, open() waited here for a reader that never came
-    TextOutFile nobody_reads;
-    EXPECT_FALSE(nobody_reads.open(fifo, WriteMode::Truncate));
-    // With a reader there, it opens and writes as usual.
-    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-    TextOutFile out;
-    ASSERT_TRUE(out.open(fifo, WriteMode::AtEnd));
-    out.write("a\nb");
-    EXPECT_TRUE(out.close());
-    char got[8] = {};
-    EXPECT_EQ(::read(reader, got, sizeof got), 4);
-    EXPECT_EQ(std::string(got), "a\r\nb");
-    ::close(reader);
-    ::alarm(0);
-#endif
-}
-
-TEST(TextOutFile, AFullDiskSetsBadDropsTheRestAndFailsTheClose) {
-#ifdef _WIN32
-    GTEST_SKIP() << "POSIX only: writes to /dev/full";
-#else
-    TextOutFile out(16);
-    ASSERT_TRUE(out.open("/dev/full", WriteMode::Truncate));
-    for (int i = 0; i < 40; ++i) tavtest::put(out, 'a');
-    EXPECT_TRUE(out.bad());
-    EXPECT_TRUE(out.fail());
-    EXPECT_FALSE(out.close());
-#endif
-}
-
-TEST(TextOutFile, AnErrorOnlyFoundAtCloseIsReported) {
-#ifdef _WIN32
-    GTEST_SKIP() << "POSIX only: writes to /dev/full";
-#else
-    TextOutFile out;
-    ASSERT_TRUE(out.open("/dev/full", WriteMode::Truncate));
-    out.write("fits in the buffer\n");
-    EXPECT_TRUE(out.good());
-    EXPECT_FALSE(out.close());
-#endif
-}
-
-TEST(TextOutFile, AFileSizeLimitIsAWriteFailure) {
-#ifdef _WIN32
-    GTEST_SKIP() << "POSIX only: RLIMIT_FSIZE";
-#else
-    TempDir dir;
-    bool opened = false, closed = false;
-    {
-        const tavtest::FileSizeLimit limit(1000);
-        ASSERT_TRUE(limit.active());
-        TextOutFile out(256);
-        opened = out.open(dir / "big.txt", WriteMode::Truncate);
-        out.write(std::string(2000, 'a'));
-        closed = out.close();
-    }
-    EXPECT_TRUE(opened);
-    EXPECT_FALSE(closed);
-    EXPECT_EQ(read_file(dir / "big.txt"), std::string(1000, 'a'));
-#endif
-}
