@@ -16,8 +16,6 @@
 
 namespace tavtest {
 
-inline const Message kWriteError{"Could not write to log file", "Error Log"};
-
 class SplitRunTest : public ::testing::Test {
 protected:
     std::string source() const { return dir / "source.txt"; }

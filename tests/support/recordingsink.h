@@ -20,6 +20,9 @@ struct Message {
     }
 };
 
+// What a run says of a piece it could not write.
+inline const Message kWriteError{"Could not write to log file", "Error Log"};
+
 class RecordingSink : public tav::MessageSink {
 public:
     void show(const std::string& text, const std::string& caption) override { messages.push_back({text, caption}); }
