@@ -11,15 +11,22 @@ source "$(dirname "$0")/lib.sh"
 bash scripts/setup.sh --tests --package
 export TAV_SETUP_DONE=1
 
+# Each step's heading, with how long the one before it took.
+step_started=$SECONDS
+step() {
+  echo "== $* (the step before took $((SECONDS - step_started)) s)"
+  step_started=$SECONDS
+}
+
 run_ctest() {
   (cd "$1" && tav_on_display ctest --output-on-failure -j"$(nproc)")
 }
 
-echo "== Build and test"
+step "Build and test"
 tav_build default
 run_ctest "$build_dir"
 
-echo "== Sanitizer build and test (ASan + UBSan)"
+step "Sanitizer build and test (ASan + UBSan)"
 tav_build sanitize
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest "$sanitize_dir"
 
@@ -30,15 +37,16 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest "$sanitiz
 if [[ ${TAV_SKIP_WINDOWS:-} == 1 && ${CI:-} != true ]]; then
   echo "== Windows steps skipped (TAV_SKIP_WINDOWS=1)"
 else
-  echo "== Windows build (mingw-w64) and test under Wine"
+  step "Windows build (mingw-w64) and test under Wine"
   bash scripts/test-windows.sh
-  echo "== Windows zip and installer: install, start, uninstall under Wine"
+  step "Windows zip and installer: install, start, uninstall under Wine"
   bash scripts/test-installer.sh
 fi
 
 # Each fuzz target for a short, fixed time; a longer run is: bash tests/fuzz/run.sh 3600
-echo "== Fuzzing (libFuzzer, ASan + UBSan)"
+step "Fuzzing (libFuzzer, ASan + UBSan)"
 bash tests/fuzz/run.sh "${TAV_FUZZ_SECONDS:-$([[ ${CI:-} == true ]] && echo 45 || echo 10)}"
 
-echo "== Debian package: build, install, start, purge"
+step "Debian package: build, install, start, purge"
 bash scripts/test-package.sh
+step "All steps passed"
