@@ -2,10 +2,10 @@
 // A horizontal unit is a quarter of the font's average character width and a
 // vertical unit an eighth of its height, as Windows measures a dialog's font:
 // with the template's own font that is where the system would put each
-// control. The
-// templates were drawn for a narrower font than some systems have, so the
-// horizontal unit may be widened until given texts fit their widths, and no
-// further; the whole layout then grows evenly and keeps its proportions.
+// control. The templates were drawn for a narrower font than some systems
+// have, so the horizontal unit may be widened until given texts fit their
+// widths, and no further; the whole layout then grows evenly and keeps its
+// proportions.
 #pragma once
 
 #include <wx/gdicmn.h>

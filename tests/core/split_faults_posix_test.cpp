@@ -20,7 +20,6 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using tav::SplitSettings;
 using tavtest::HookedSink;
 using tavtest::kWriteError;
 using tavtest::letter_lines;
@@ -29,7 +28,6 @@ using tavtest::outfile;
 using tavtest::read_file;
 using tavtest::RecordingSink;
 using tavtest::SplitFaultTest;
-using tavtest::TempDir;
 using tavtest::write_file;
 
 // ------------------------------------------------------------ full disks

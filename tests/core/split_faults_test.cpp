@@ -16,16 +16,13 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using tav::SplitSettings;
 using tavtest::HookedSink;
-using tavtest::kWriteError;
 using tavtest::letter_lines;
 using tavtest::Message;
 using tavtest::outfile;
 using tavtest::read_file;
 using tavtest::RecordingSink;
 using tavtest::SplitFaultTest;
-using tavtest::TempDir;
 using tavtest::write_file;
 
 // ------------------------------------------------- root-proof on any platform

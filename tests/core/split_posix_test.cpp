@@ -17,14 +17,11 @@
 #include <string>
 #include <vector>
 
-using namespace std::string_literals;
-using tav::SplitSettings;
 using tavtest::kWriteError;
 using tavtest::Message;
 using tavtest::read_file;
 using tavtest::RecordingSink;
 using tavtest::SplitRunTest;
-using tavtest::TempDir;
 using tavtest::write_file;
 
 TEST_F(SplitRunTest, NeverWritesOverTheSourceOrAnEarlierPieceThroughALink) {
