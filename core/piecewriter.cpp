@@ -1,6 +1,7 @@
 #include "piecewriter.h"
 
 #include "tav/messagesink.h"
+#include "tav/stoprequest.h"
 
 #include <utility>
 
@@ -23,8 +24,10 @@ std::string piece_path(const std::string& dest, std::int32_t number) {
 }
 
 PieceWriter::PieceWriter(std::string dest, std::optional<FileId> source, MessageSink& sink,
-                         std::size_t buffer_size)
-    : dest_(std::move(dest)), source_(source), sink_(sink), piece_(buffer_size) {}
+                         std::size_t buffer_size, const StopRequest* stop)
+    : dest_(std::move(dest)), source_(source), sink_(sink), stop_(stop), piece_(buffer_size) {
+    piece_.stop_on(stop);
+}
 
 PieceWriter::~PieceWriter() = default;
 
@@ -38,10 +41,14 @@ bool PieceWriter::may_write(const FileId& id) const {
     return earlier == written_.end() || identify(piece_path(dest_, earlier->second)) != id;
 }
 
+bool PieceWriter::stopped() const { return stop_ != nullptr && stop_->requested(); }
+
 void PieceWriter::begin(std::int32_t number) {
     writing_ = false;
     const std::string path = piece_path(dest_, number);
     sink_.show(path, "Outfile");
+    // Nothing has been read for this piece: an old one of that name stays.
+    if (stopped()) return;
     if (!source_) {
         // Not even opened: that alone could create a file.
         sink_.show(kWriteError, kWriteErrorCaption);
@@ -57,8 +64,10 @@ void PieceWriter::begin(std::int32_t number) {
     if (writing_) {
         written_.insert_or_assign(opened, number);
     } else {
-        // No room for even a new name is no room for any later piece either.
-        if (piece_.failure() == Failure::NoSpace) out_of_space_ = true;
+        // No room for even a new name is no room for any later piece either,
+        // and a destination that may not be reached is so for all of them.
+        const Failure why = piece_.failure();
+        if (why == Failure::NoSpace || why == Failure::FolderRefused) later_pieces_fail_ = true;
         sink_.show(kWriteError, kWriteErrorCaption);
     }
 }
@@ -74,13 +83,13 @@ void PieceWriter::finish() {
     writing_ = false;
     if (!piece_.close()) {
         note_failure();
-        sink_.show(kWriteError, kWriteErrorCaption);
+        if (piece_.failure() != Failure::Stopped) sink_.show(kWriteError, kWriteErrorCaption);
     }
 }
 
 // A device such as /dev/full may say it is full; that is the one piece's.
 void PieceWriter::note_failure() {
-    if (piece_.failure() == Failure::NoSpace && piece_.is_regular()) out_of_space_ = true;
+    if (piece_.failure() == Failure::NoSpace && piece_.is_regular()) later_pieces_fail_ = true;
 }
 
 }  // namespace tav

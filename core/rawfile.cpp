@@ -8,6 +8,8 @@ RawFile::RawFile(RawFile&& other) noexcept
     : handle_(std::exchange(other.handle_, kNoHandle)),
       char_device_(other.char_device_),
       regular_(other.regular_),
+      fifo_(other.fifo_),
+      nonblocking_(other.nonblocking_),
       failure_(other.failure_) {}
 
 RawFile& RawFile::operator=(RawFile&& other) noexcept {
@@ -16,6 +18,8 @@ RawFile& RawFile::operator=(RawFile&& other) noexcept {
         handle_ = std::exchange(other.handle_, kNoHandle);
         char_device_ = other.char_device_;
         regular_ = other.regular_;
+        fifo_ = other.fifo_;
+        nonblocking_ = other.nonblocking_;
         failure_ = other.failure_;
     }
     return *this;

@@ -8,8 +8,11 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tav {
+
+class StopRequest;
 
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
@@ -34,10 +37,11 @@ struct FileKind {
 };
 std::optional<FileKind> kind_of(const std::string& path);
 
-// Where a chain of symbolic links starting at `path` ends (the end need not
-// exist): `path` itself when it is no link, as on systems without such links.
-// Nothing if a link cannot be read, the chain loops, or a link lies in a
-// shared folder and may not be followed (see RawFile).
+// The path of what `path` names with every symbolic link along it resolved
+// (the last name need not exist), so that later calls meet no link on the
+// way: `path` itself on systems without such links. Nothing if a link cannot
+// be read, the links loop, a folder on the way is missing, or a link may not
+// be followed (see RawFile).
 std::optional<std::string> follow_links(const std::string& path);
 
 // Renames `from` over `to` in one step and makes the change durable; false,
@@ -48,10 +52,10 @@ bool replace_file(const std::string& from, const std::string& to);
 bool remove_file(const std::string& path);
 
 // Deletes what an earlier run that was killed half-way left behind: files
-// named `prefix` and `tail` more characters that this user created with
-// RawFile::create_new a while ago and that no running program holds open
-// from it. Anything else of that name is left alone.
-void remove_leftovers(const std::string& prefix, std::size_t tail);
+// named `prefix` and `tail` more characters, each one of `alphabet`, that
+// this user created with RawFile::create_new a while ago and that no running
+// program holds open from it (unreadable ones too). Anything else is left alone.
+void remove_leftovers(const std::string& prefix, std::size_t tail, std::string_view alphabet);
 
 enum class WriteMode {
     Truncate,   // create, or cut an existing file to zero length
@@ -65,6 +69,8 @@ enum class Failure {
     Exists,   // a file that had to be new is there already
     Refused,  // no permission, or a read-only file system
     NoSpace,  // the disk, a quota or the file size limit is full: every later file would fail too
+    FolderRefused,  // a link on the way to the file's folder may not be followed: so for every file there
+    Stopped,  // a read or write that had to wait gave up at a stop request
     Other,
 };
 
@@ -75,11 +81,16 @@ using WriteCheck = std::function<bool(const FileId&)>;
 // Move-only owner of an open file handle. Other processes may read and write
 // the file meanwhile; on Windows they may not delete or rename it.
 //
-// Every open follows symbolic links as the kernel's rule for sticky,
+// Every path is walked one name at a time, and each symbolic link on it
+// (folders on the way included) is followed as the kernel's rule for sticky,
 // world-writable folders (such as /tmp) would, whatever the system's own
 // setting: a link there is followed only if it belongs to this user or to
 // the folder's owner, so that nobody can plant a link that makes this
 // program read or write a file of its choosing.
+//
+// Reads and writes that may wait for another program (a FIFO, a terminal)
+// give way to a stop request within a fraction of a second; ordinary
+// interruptions by signals are retried.
 class RawFile {
 public:
     RawFile() = default;
@@ -91,7 +102,7 @@ public:
 
     // Opens for reading only. With create_missing, a missing file is created
     // empty first. On failure (a folder among others) the result is not open.
-    // Never waits for a writer: a FIFO with no writer reads as empty.
+    // The open never waits; the first read of a FIFO waits for its writer.
     static RawFile open_read(const std::string& path, bool create_missing);
     // Opens for writing only, creating a missing file. On failure the result is
     // not open. Never waits for a reader: a FIFO nobody reads fails to open.
@@ -113,13 +124,14 @@ public:
     Failure failure() const { return failure_; }
     std::optional<FileId> id() const;
 
-    // What read() gives when a signal came before anything was read.
-    static constexpr std::ptrdiff_t kInterrupted = -2;
+    // What read() gives when it stopped waiting at a stop request.
+    static constexpr std::ptrdiff_t kStopped = -2;
     // Reads up to `size` bytes: the count, 0 at the end of the file, -1 on
-    // error, or kInterrupted.
-    std::ptrdiff_t read(char* data, std::size_t size);
-    // Writes all `size` bytes, retrying short writes; false on any error.
-    bool write_all(const char* data, std::size_t size);
+    // error, or kStopped once `stop` (if any) is requested while it waits.
+    std::ptrdiff_t read(char* data, std::size_t size, const StopRequest* stop = nullptr);
+    // Writes all `size` bytes, retrying short writes; false on any error, or
+    // with Failure::Stopped once `stop` is requested while it waits.
+    bool write_all(const char* data, std::size_t size, const StopRequest* stop = nullptr);
     // Makes sure the disk has room for the first `size` bytes of a plain
     // file without changing its content; false if it has not.
     bool reserve(std::uint64_t size);
@@ -143,6 +155,8 @@ private:
     Handle handle_ = kNoHandle;
     bool char_device_ = false;
     bool regular_ = false;  // has a length to cut
+    bool fifo_ = false;         // a read waits for a writer first
+    bool nonblocking_ = false;  // may wait for another program: waits are ours, and watch for a stop
     Failure failure_ = Failure::None;
 };
 

@@ -1,14 +1,20 @@
 #include "rawfile.h"
 
+#include "tav/stoprequest.h"
+
 #include <cerrno>
+#include <climits>
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <ctime>
+#include <deque>
 #include <utility>
 #include <vector>
 
@@ -44,22 +50,182 @@ std::string folder_of(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Where the link at `link` leads, if it may be followed: in a sticky,
-// world-writable folder only a link of this user's or of the folder's
-// owner's is, which is the rule the kernel applies when fs.protected_symlinks
-// is set. Nothing for a link that may not be followed or cannot be read.
-std::optional<std::string> link_target(const std::string& link, const struct stat& st) {
-    struct stat folder {};
-    if (::stat(folder_of(link).c_str(), &folder) != 0) return std::nullopt;
-    const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
-    if (shared && st.st_uid != ::geteuid() && st.st_uid != folder.st_uid) return std::nullopt;
-    std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
-    const ssize_t n = ::readlink(link.c_str(), target.data(), target.size());
-    if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) return std::nullopt;
-    target.resize(static_cast<std::size_t>(n));
-    // A relative target is relative to the link's own folder.
-    if (target.front() == '/' || link.find('/') == std::string::npos) return target;
-    return folder_of(link) + '/' + target;
+// Opens folders only to walk through them: no read permission is needed.
+#ifdef O_PATH
+constexpr int kWalkFlags = O_PATH;
+#else
+constexpr int kWalkFlags = O_RDONLY;
+#endif
+
+// A path walked one name at a time, as the kernel walks it, except that a
+// symbolic link is followed only where the kernel's rule for sticky,
+// world-writable folders allows it (fs.protected_symlinks): in such a folder
+// a link is followed only if it belongs to this user or to the folder's
+// owner. Each folder is held open while the next name is looked up in it,
+// so a folder cannot be swapped for a link behind the walk's back.
+class PathWalk {
+public:
+    explicit PathWalk(const std::string& path) : names_(names_of(path, false)) {
+        start(!path.empty() && path.front() == '/');
+    }
+    ~PathWalk() { ::close(folder_); }
+    PathWalk(const PathWalk&) = delete;
+    PathWalk& operator=(const PathWalk&) = delete;
+
+    // Opens the last name with `flags` (O_NOFOLLOW added), following it where
+    // it is a link that may be followed. -1 with errno set on failure; a
+    // refused link gives EACCES.
+    int open(int flags, mode_t mode) {
+        for (;;) {
+            if (!to_last_name()) return -1;
+            const int fd = ::openat(folder_, names_.front().text.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, mode);
+            // Opened just to look at, a link is the link itself rather than a failure.
+            if (fd >= 0 && !((flags & kWalkFlags) != 0 && is_link(fd))) return fd;
+            if (fd >= 0)
+                ::close(fd);
+            else if (errno != ELOOP)
+                return -1;
+            if (!follow()) return -1;
+        }
+    }
+
+    // The walked path with every link resolved; the last name need not exist.
+    std::optional<std::string> resolve() {
+        for (;;) {
+            if (!to_last_name()) return std::nullopt;
+            const std::string& name = names_.front().text;
+            struct stat st {};
+            if (::fstatat(folder_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode)) {
+                if (name == ".") return walked_.empty() ? std::string(".") : walked_;
+                return joined(walked_, name);
+            }
+            if (!follow()) return std::nullopt;
+        }
+    }
+
+    // Whether a refused link lay on the way to the folder of the path asked for.
+    bool refused_on_the_way() const { return refused_on_the_way_; }
+
+private:
+    struct Name {
+        std::string text;
+        bool on_the_way;  // a folder on the way to the last name of the path asked for
+    };
+
+    // The names of `path`; all but the last are on the way, and that one is
+    // if the path takes the place of a link that was.
+    static std::deque<Name> names_of(const std::string& path, bool last_on_the_way) {
+        std::deque<Name> names;
+        for (std::size_t at = 0; at < path.size();) {
+            const std::size_t slash = std::min(path.find('/', at), path.size());
+            if (slash > at) names.push_back({path.substr(at, slash - at), true});
+            at = slash + 1;
+        }
+        // "dir/" names the folder itself, as "dir/." does.
+        if (names.empty() || path.back() == '/') names.push_back({".", true});
+        names.back().on_the_way = last_on_the_way;
+        return names;
+    }
+
+    void start(bool at_root) {
+        if (folder_ >= 0) ::close(folder_);
+        folder_ = ::open(at_root ? "/" : ".", kWalkFlags | O_DIRECTORY | O_CLOEXEC);
+        walked_ = at_root ? "/" : "";
+    }
+
+    static std::string joined(const std::string& folder, const std::string& name) {
+        if (folder.empty()) return name;
+        return folder.back() == '/' ? folder + name : folder + '/' + name;
+    }
+
+    // Walks into every folder but the last name's. False with errno set.
+    bool to_last_name() {
+        if (folder_ < 0) return false;
+        while (names_.size() > 1) {
+            const Name name = names_.front();
+            if (name.text == ".") {
+                names_.pop_front();
+                continue;
+            }
+            const int next = ::openat(folder_, name.text.c_str(), kWalkFlags | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (next < 0) {
+                // A link to a folder is "not a folder" when not followed.
+                if ((errno != ENOTDIR && errno != ELOOP) || !follow()) return false;
+                continue;
+            }
+            ::close(folder_);
+            folder_ = next;
+            step_into(name.text);
+            names_.pop_front();
+        }
+        return true;
+    }
+
+    static bool is_link(int fd) {
+        struct stat st {};
+        return ::fstat(fd, &st) == 0 && S_ISLNK(st.st_mode);
+    }
+
+    // Everything walked so far is a real folder, so ".." simply goes back a name.
+    void step_into(const std::string& name) {
+        if (name == "..") {
+            const std::size_t slash = walked_.rfind('/');
+            const std::string last = slash == std::string::npos ? walked_ : walked_.substr(slash + 1);
+            if (!last.empty() && last != "..") {
+                walked_.erase(slash == std::string::npos ? 0 : (slash == 0 ? 1 : slash));
+                return;
+            }
+            if (walked_ == "/") return;
+        }
+        walked_ = joined(walked_, name);
+    }
+
+    // Replaces the first name, a link, by the names of its target, if the
+    // rule lets it be followed. False with errno set.
+    bool follow() {
+        const Name link = names_.front();
+        struct stat st {}, folder {};
+        if (::fstatat(folder_, link.text.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || ::fstat(folder_, &folder) != 0)
+            return false;
+        if (!S_ISLNK(st.st_mode)) {
+            errno = ENOTDIR;
+            return false;
+        }
+        if (++hops_ > kMaxHops) {
+            errno = ELOOP;
+            return false;
+        }
+        const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+        if (shared && st.st_uid != ::geteuid() && st.st_uid != folder.st_uid) {
+            refused_on_the_way_ = link.on_the_way;
+            errno = EACCES;
+            return false;
+        }
+        std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+        const ssize_t n = ::readlinkat(folder_, link.text.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) {
+            errno = n == 0 ? ENOENT : errno;
+            return false;
+        }
+        target.resize(static_cast<std::size_t>(n));
+        names_.pop_front();
+        const std::deque<Name> inner = names_of(target, link.on_the_way);
+        names_.insert(names_.begin(), inner.begin(), inner.end());
+        if (target.front() == '/') start(true);
+        return true;
+    }
+
+    std::deque<Name> names_;
+    int folder_ = -1;
+    std::string walked_;
+    int hops_ = 0;
+    bool refused_on_the_way_ = false;
+};
+
+// Keeps reads and writes from waiting unseen where they may wait for
+// another program; a plain file or a disk does not.
+bool keep_nonblocking(const struct stat& st) {
+    return S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode) || S_ISSOCK(st.st_mode);
 }
 
 // Makes reads and writes of an open descriptor wait again.
@@ -68,35 +234,41 @@ bool clear_nonblocking(int fd) {
     return status >= 0 && ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) == 0;
 }
 
-// Opens with `flags`, or returns -1 with errno set. Links are followed one
-// at a time, each only as link_target() allows. Without O_NONBLOCK, opening a
-// FIFO with nobody at the other end waits forever; reads and writes wait
-// again once the file is open. O_NOCTTY: a terminal named as a source or
-// piece must not become the program's controlling terminal, whose hang-up
-// would end it.
-int open_without_waiting(const std::string& path, int flags, mode_t mode = 0666) {
-    std::string at = path;
-    for (int hops = 0; hops <= kMaxHops; ++hops) {
+// Opens with `flags`, or returns -1 with errno set and `why` the failure.
+// Without O_NONBLOCK, opening a FIFO with nobody at the other end waits
+// forever; it stays set where reads and writes may wait (see RawFile::read).
+// O_NOCTTY: a terminal named as a source or piece must not become the
+// program's controlling terminal, whose hang-up would end it.
+int open_without_waiting(const std::string& path, int flags, Failure& why, mode_t mode = 0666) {
+    if (path.size() >= PATH_MAX) {
+        errno = ENAMETOOLONG;
+    } else {
+        PathWalk walk(path);
         int fd;
         do {
-            fd = ::open(at.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW, mode);
+            fd = walk.open(flags | O_NOCTTY | O_NONBLOCK, mode);
         } while (fd < 0 && errno == EINTR);
-        if (fd >= 0) {
-            if (clear_nonblocking(fd)) return fd;
-            ::close(fd);
-            return -1;
-        }
         struct stat st {};
-        if (errno != ELOOP || ::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return -1;
-        const std::optional<std::string> next = link_target(at, st);
-        if (!next) {
-            errno = EACCES;
+        if (fd >= 0 && ::fstat(fd, &st) == 0 && (keep_nonblocking(st) || clear_nonblocking(fd))) return fd;
+        if (fd >= 0) ::close(fd);
+        if (fd < 0 && walk.refused_on_the_way()) {
+            why = Failure::FolderRefused;
             return -1;
         }
-        at = *next;
     }
-    errno = ELOOP;
+    why = failure_of(errno);
     return -1;
+}
+
+// What `path` names, links followed as the walk allows.
+bool stat_walking(const std::string& path, struct stat& st) {
+    if (path.size() >= PATH_MAX) return false;
+    PathWalk walk(path);
+    const int fd = walk.open(kWalkFlags, 0);
+    if (fd < 0) return false;
+    const bool known = ::fstat(fd, &st) == 0;
+    ::close(fd);
+    return known;
 }
 
 // Gives the new file at `fd` the extended attributes (an ACL among them) of
@@ -121,26 +293,19 @@ void copy_attributes(const std::string& like, int fd) {
 
 std::optional<FileId> identify(const std::string& path) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    if (!stat_walking(path, st)) return std::nullopt;
     return to_file_id(st);
 }
 
 std::optional<FileKind> kind_of(const std::string& path) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    if (!stat_walking(path, st)) return std::nullopt;
     return FileKind{S_ISREG(st.st_mode), static_cast<std::uint64_t>(st.st_nlink)};
 }
 
 std::optional<std::string> follow_links(const std::string& path) {
-    std::string at = path;
-    for (int hops = 0; hops < kMaxHops; ++hops) {
-        struct stat st {};
-        if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return at;
-        const std::optional<std::string> next = link_target(at, st);
-        if (!next) return std::nullopt;
-        at = *next;
-    }
-    return std::nullopt;
+    if (path.empty() || path.size() >= PATH_MAX) return std::nullopt;
+    return PathWalk(path).resolve();
 }
 
 bool replace_file(const std::string& from, const std::string& to) {
@@ -157,23 +322,35 @@ bool replace_file(const std::string& from, const std::string& to) {
 
 bool remove_file(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
-void remove_leftovers(const std::string& prefix, std::size_t tail) {
+void remove_leftovers(const std::string& prefix, std::size_t tail, std::string_view alphabet) {
     const std::size_t slash = prefix.rfind('/');
     const std::string start = slash == std::string::npos ? prefix : prefix.substr(slash + 1);
     DIR* const folder = ::opendir(folder_of(prefix).c_str());
     if (folder == nullptr) return;
+    const int at = ::dirfd(folder);
     const std::time_t now = std::time(nullptr);
     while (const dirent* entry = ::readdir(folder)) {
         const std::string name = entry->d_name;
-        if (name.size() != start.size() + tail || name.compare(0, start.size(), start) != 0) continue;
+        if (name.size() != start.size() + tail || name.compare(0, start.size(), start) != 0 ||
+            name.find_first_not_of(alphabet, start.size()) != std::string::npos)
+            continue;
         // Only a plain file of this user's, with one name and some age, that
         // no save holds locked; checked on the file opened, then removed.
-        const int fd = ::openat(::dirfd(folder), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) continue;
         struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_nlink == 1 &&
-            now - st.st_mtime > kLeftoverAge && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            ::unlinkat(::dirfd(folder), name.c_str(), 0);
+        if (::fstatat(at, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != ::geteuid() || st.st_nlink != 1 || now - st.st_mtime <= kLeftoverAge)
+            continue;
+        int fd = ::openat(at, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        // A save gives its new file the old one's permissions, which may
+        // leave even its owner unable to read it; the owner may change that.
+        const bool unreadable = fd < 0 && errno == EACCES && ::fchmodat(at, name.c_str(), st.st_mode | S_IRUSR, 0) == 0;
+        if (unreadable) fd = ::openat(at, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat opened {};
+        if (::fstat(fd, &opened) == 0 && opened.st_ino == st.st_ino && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(at, name.c_str(), 0);
+        else if (unreadable)
+            (void)::fchmod(fd, st.st_mode & 07777);  // a save in progress after all
         ::close(fd);
     }
     ::closedir(folder);
@@ -184,6 +361,8 @@ RawFile::RawFile(Handle handle) : handle_(handle) {
     if (::fstat(static_cast<int>(handle_), &st) == 0) {
         char_device_ = S_ISCHR(st.st_mode);
         regular_ = S_ISREG(st.st_mode);
+        fifo_ = S_ISFIFO(st.st_mode);
+        nonblocking_ = keep_nonblocking(st);
     }
 }
 
@@ -197,9 +376,9 @@ bool RawFile::fail_from_system() {
 }
 
 RawFile RawFile::open_read(const std::string& path, bool create_missing) {
-    // With no writer on a FIFO there is nothing to wait for: it reads as empty.
-    const int fd = open_without_waiting(path, O_RDONLY | (create_missing ? O_CREAT : 0));
-    if (fd < 0) return failed(failure_of(errno));
+    Failure why = Failure::None;
+    const int fd = open_without_waiting(path, O_RDONLY | (create_missing ? O_CREAT : 0), why);
+    if (fd < 0) return failed(why);
     RawFile file(fd);
     // A folder opens for reading here, but every read of it fails; elsewhere
     // it does not open at all.
@@ -212,8 +391,9 @@ RawFile RawFile::open_write(const std::string& path, WriteMode mode, const Write
     // Never O_TRUNC: it would cut whatever the path names at the moment of the
     // open, before the check has seen it. A FIFO that nobody reads fails to
     // open (ENXIO).
-    const int fd = open_without_waiting(path, O_WRONLY | O_CREAT | (mode == WriteMode::AtEnd ? O_APPEND : 0));
-    if (fd < 0) return failed(failure_of(errno));
+    Failure why = Failure::None;
+    const int fd = open_without_waiting(path, O_WRONLY | O_CREAT | (mode == WriteMode::AtEnd ? O_APPEND : 0), why);
+    if (fd < 0) return failed(why);
     RawFile file(fd);
     // The identity and length of the file actually opened, not of whatever
     // the path names by now.
@@ -230,21 +410,24 @@ RawFile RawFile::open_write(const std::string& path, WriteMode mode, const Write
 }
 
 RawFile RawFile::create_new(const std::string& path, const std::string& like) {
-    const int fd = open_without_waiting(path, O_WRONLY | O_CREAT | O_EXCL);
-    if (fd < 0) return failed(failure_of(errno));
+    Failure why = Failure::None;
+    const int fd = open_without_waiting(path, O_WRONLY | O_CREAT | O_EXCL, why);
+    if (fd < 0) return failed(why);
     RawFile file(fd);
     // Held until closed: a save in progress is no leftover.
     (void)::flock(fd, LOCK_EX | LOCK_NB);
     struct stat old {};
-    if (::stat(like.c_str(), &old) == 0) {
+    if (stat_walking(like, old)) {
         // Root may hand the file back to its owner; anyone else keeps it, as
-        // when a program of theirs creates a file. Only the mode must match.
-        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) (void)::fchown(fd, old.st_uid, old.st_gid);
+        // when a program of theirs creates a file, but keeps the group where
+        // they belong to it. Only the mode must match.
+        if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) && ::fchown(fd, old.st_uid, old.st_gid) != 0)
+            (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
         if (::fchmod(fd, old.st_mode & 07777) != 0) {
-            const Failure why = failure_of(errno);
+            const Failure failure = failure_of(errno);
             file = RawFile();
             ::unlink(path.c_str());
-            return failed(why);
+            return failed(failure);
         }
         copy_attributes(like, fd);
     }
@@ -257,20 +440,59 @@ std::optional<FileId> RawFile::id() const {
     return to_file_id(st);
 }
 
-std::ptrdiff_t RawFile::read(char* data, std::size_t size) {
-    if (!is_open()) return -1;
-    const ssize_t n = ::read(static_cast<int>(handle_), data, size);
-    // The caller decides whether to try again: a signal may have come to stop it.
-    return n < 0 && errno == EINTR ? kInterrupted : n;
+namespace {
+
+// How long a wait for another program looks away from a stop request.
+constexpr int kWaitSlice = 200;  // milliseconds
+
+// Waits until `fd` is ready for `events`, or has hung up; false once `stop`
+// is requested first. Signals that interrupt the wait do not end it.
+bool wait_for(int fd, short events, const StopRequest* stop) {
+    for (;;) {
+        pollfd watched{fd, events, 0};
+        const int ready = ::poll(&watched, 1, kWaitSlice);
+        if (ready > 0 || (ready < 0 && errno != EINTR)) return true;  // the read or write says what went wrong
+        if (stop != nullptr && stop->requested()) return false;
+    }
 }
 
-bool RawFile::write_all(const char* data, std::size_t size) {
+bool stopped(const StopRequest* stop) { return stop != nullptr && stop->requested(); }
+
+}  // namespace
+
+std::ptrdiff_t RawFile::read(char* data, std::size_t size, const StopRequest* stop) {
+    if (!is_open()) return -1;
+    const int fd = static_cast<int>(handle_);
+    // A FIFO with no writer yet reads as ended; a reader of a pipe waits for one.
+    if (fifo_ && !wait_for(fd, POLLIN, stop)) return kStopped;
+    for (;;) {
+        const ssize_t n = ::read(fd, data, size);
+        if (n >= 0) return n;
+        if (errno == EAGAIN && nonblocking_) {
+            if (!wait_for(fd, POLLIN, stop)) return kStopped;
+        } else if (errno == EINTR) {
+            if (stopped(stop)) return kStopped;
+        } else {
+            return -1;
+        }
+    }
+}
+
+bool RawFile::write_all(const char* data, std::size_t size, const StopRequest* stop) {
     if (!is_open()) return false;
+    const int fd = static_cast<int>(handle_);
     while (size > 0) {
-        const ssize_t n = ::write(static_cast<int>(handle_), data, size);
+        const ssize_t n = ::write(fd, data, size);
         if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail_from_system();
+            if (errno == EAGAIN && nonblocking_) {
+                if (wait_for(fd, POLLOUT, stop)) continue;
+            } else if (errno == EINTR) {
+                if (!stopped(stop)) continue;
+            } else {
+                return fail_from_system();
+            }
+            failure_ = Failure::Stopped;
+            return false;
         }
         if (n == 0) return false;
         data += n;

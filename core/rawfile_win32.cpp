@@ -1,5 +1,6 @@
 #include "rawfile.h"
 
+#include "tav/stoprequest.h"
 #include "windowsapi.h"
 
 #include <algorithm>
@@ -85,7 +86,7 @@ bool replace_file(const std::string& from, const std::string& to) {
 
 bool remove_file(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }
 
-void remove_leftovers(const std::string& prefix, std::size_t tail) {
+void remove_leftovers(const std::string& prefix, std::size_t tail, std::string_view alphabet) {
     const std::size_t slash = prefix.find_last_of("\\/");
     const std::string folder = slash == std::string::npos ? std::string() : prefix.substr(0, slash + 1);
     const std::string start = prefix.substr(folder.size());
@@ -99,7 +100,9 @@ void remove_leftovers(const std::string& prefix, std::size_t tail) {
         // A file a save still has open cannot be deleted: it does not share that.
         const std::string name = found.cFileName;
         const bool plain = (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
-        if (plain && name.size() == start.size() + tail && ticks(now) - ticks(found.ftLastWriteTime) > 60ull * 10000000ull)
+        const bool ours = name.size() == start.size() + tail &&
+                          name.find_first_not_of(alphabet, start.size()) == std::string::npos;
+        if (plain && ours && ticks(now) - ticks(found.ftLastWriteTime) > 60ull * 10000000ull)
             ::DeleteFileA((folder + name).c_str());
     } while (::FindNextFileA(search, &found));
     ::FindClose(search);
@@ -161,8 +164,12 @@ std::optional<FileId> RawFile::id() const {
     return id_of(as_handle(handle_));
 }
 
-std::ptrdiff_t RawFile::read(char* data, std::size_t size) {
+// A read or write that waits (a pipe) cannot be woken here: nothing sets the
+// stop request while the thread that would set it waits on the same call.
+// It is looked at before each call.
+std::ptrdiff_t RawFile::read(char* data, std::size_t size, const StopRequest* stop) {
     if (!is_open()) return -1;
+    if (stop != nullptr && stop->requested() && !regular_) return kStopped;
     DWORD got = 0;
     if (!::ReadFile(as_handle(handle_), data, static_cast<DWORD>(std::min(size, kMaxTransfer)), &got, nullptr)) {
         // A pipe whose writer has gone has simply ended.
@@ -171,9 +178,13 @@ std::ptrdiff_t RawFile::read(char* data, std::size_t size) {
     return static_cast<std::ptrdiff_t>(got);
 }
 
-bool RawFile::write_all(const char* data, std::size_t size) {
+bool RawFile::write_all(const char* data, std::size_t size, const StopRequest* stop) {
     if (!is_open()) return false;
     while (size > 0) {
+        if (stop != nullptr && stop->requested() && !regular_) {
+            failure_ = Failure::Stopped;
+            return false;
+        }
         DWORD put = 0;
         if (!::WriteFile(as_handle(handle_), data, static_cast<DWORD>(std::min(size, kMaxTransfer)), &put, nullptr))
             return fail_from_system();

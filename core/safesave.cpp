@@ -16,11 +16,11 @@ constexpr std::size_t kBufferSize = 4096;
 // A name beside `path` that nobody is likely to use: path.tmpXXXXXX.
 constexpr const char* kTemporaryMark = ".tmp";
 constexpr std::size_t kTemporaryTail = 6;
+constexpr std::string_view kTemporaryLetters = "abcdefghijklmnopqrstuvwxyz0123456789";
 
 std::string temporary_name(const std::string& path, std::mt19937& rng) {
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::string name = path + kTemporaryMark;
-    for (std::size_t i = 0; i < kTemporaryTail; ++i) name += kLetters[rng() % (sizeof kLetters - 1)];
+    for (std::size_t i = 0; i < kTemporaryTail; ++i) name += kTemporaryLetters[rng() % kTemporaryLetters.size()];
     return name;
 }
 
@@ -52,24 +52,24 @@ std::string disk_bytes(std::string_view text) {
 // Writes over the file itself, for where no other file can take its place.
 // The room for the new text is set aside before any of the old is written
 // over, so a full disk leaves the old text whole.
-bool write_in_place(const std::string& path, std::string_view text) {
+bool write_in_place(const std::string& path, std::string_view text, const StopRequest* stop) {
     RawFile file = RawFile::open_write(path, WriteMode::Overwrite);
     const std::string bytes = disk_bytes(text);
     if (!file.is_open()) return false;
-    if (!file.is_regular()) return file.write_all(bytes.data(), bytes.size()) && file.close();
+    if (!file.is_regular()) return file.write_all(bytes.data(), bytes.size(), stop) && file.close();
     return file.reserve(bytes.size()) && file.write_all(bytes.data(), bytes.size()) && file.cut(bytes.size()) &&
            file.sync() && file.close();
 }
 
 }  // namespace
 
-bool save_text_file(const std::string& path, std::string_view text) {
+bool save_text_file(const std::string& path, std::string_view text, const StopRequest* stop) {
     const std::optional<std::string> target = follow_links(path);
     if (!target) return false;
     const std::optional<FileKind> existing = kind_of(*target);
     // A FIFO or device has no content to keep, and a rename would put a plain
     // file where it was; a second name would keep the old text.
-    if (existing && (!existing->regular || existing->names > 1)) return write_in_place(*target, text);
+    if (existing && (!existing->regular || existing->names > 1)) return write_in_place(*target, text, stop);
     // A file we may not write to is not replaced behind its back either.
     if (existing && !RawFile::open_write(*target, WriteMode::AtEnd).is_open()) return false;
 
@@ -78,14 +78,15 @@ bool save_text_file(const std::string& path, std::string_view text) {
     // A folder that takes no new files, but lets this one be written: the
     // program could never save there otherwise. A full disk, a quota or a name
     // too long are errors like any other, and the old file stays as it is.
-    if (!created.is_open()) return existing && created.failure() == Failure::Refused && write_in_place(*target, text);
+    if (!created.is_open())
+        return existing && created.failure() == Failure::Refused && write_in_place(*target, text, stop);
     TextOutFile out(kBufferSize);
     out.open(std::move(created));
     out.write(text);
     const bool written = out.sync();
     if (out.close() && written && replace_file(temporary, *target)) {
         // A save that was killed half-way left its new file behind.
-        remove_leftovers(*target + kTemporaryMark, kTemporaryTail);
+        remove_leftovers(*target + kTemporaryMark, kTemporaryTail, kTemporaryLetters);
         return true;
     }
     remove_file(temporary);

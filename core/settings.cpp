@@ -61,7 +61,7 @@ void SettingsFile::load(SplitSettings& settings) const {
 void SettingsFile::save(const SplitSettings& settings, MessageSink& sink) const {
     const std::string text = "CREATOR=TAVENDRILLOX 1.0\nSOURCE=" + settings.source + "\nDEST=" + settings.dest +
                              "\nKB=" + settings.kb + "\nLINES=" + settings.lines + "\n\n";
-    if (!save_text_file(path_, text)) sink.show("Save to File", "Error Writing File");
+    if (!save_text_file(path_, text, stop_)) sink.show("Save to File", "Error Writing File");
 }
 
 }  // namespace tav

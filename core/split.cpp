@@ -120,17 +120,17 @@ void SplitRun::run(const SplitSettings& settings, MessageSink& sink) const {
     // given something or ended: a source that cannot be read loses nothing.
     RawBlock block = source.read_raw_block();
     const bool unreadable = block.text.empty() && source.read_error();
-    PieceWriter writer(settings.dest, source.id(), sink, buffer_size_);
+    PieceWriter writer(settings.dest, source.id(), sink, buffer_size_, stop_);
     PieceCounter counter(line_limit, byte_limit);
     std::int32_t file_counter = 1;
     if (!unreadable && !stopped()) writer.begin(file_counter);
     // A full disk fails every piece after it: the run ends with that piece.
-    while (!block.text.empty() && !writer.out_of_space()) {
+    while (!block.text.empty() && !writer.later_pieces_fail()) {
         bool completes = false;
         writer.write_raw(take_front(block, counter.take(block, completes)));
         if (completes) {
             writer.finish();
-            if (stopped() || writer.out_of_space()) break;
+            if (stopped() || writer.later_pieces_fail()) break;
             // Wraps like the 32-bit counter it is rather than overflowing.
             file_counter = static_cast<std::int32_t>(static_cast<std::uint32_t>(file_counter) + 1u);
             writer.begin(file_counter);

@@ -1,6 +1,5 @@
 #include "textfile.h"
 
-#include "tav/stoprequest.h"
 #include "textscan.h"
 
 #include <algorithm>
@@ -54,10 +53,7 @@ bool TextInFile::open_with(const std::string& path, bool create_missing) {
 
 bool TextInFile::refill() {
     if (ended_ || !file_.is_open()) return false;
-    std::ptrdiff_t n;
-    do {
-        n = file_.read(buffer_.get() + kPage, capacity_);
-    } while (n == RawFile::kInterrupted && !(stop_ != nullptr && stop_->requested()));
+    const std::ptrdiff_t n = file_.read(buffer_.get() + kPage, capacity_, stop_);
     if (n > 0) {
         pos_ = kPage;
         fill_ = kPage + static_cast<std::size_t>(n);
@@ -187,7 +183,7 @@ bool TextOutFile::open(RawFile file) {
 
 bool TextOutFile::flush() {
     if (fill_ == 0) return true;
-    const bool ok = good() && file_.write_all(buffer_.get(), fill_);
+    const bool ok = good() && file_.write_all(buffer_.get(), fill_, stop_);
     written_ += fill_;
     fill_ = 0;
     if (!ok) flags_ |= kFail | kBad;
@@ -199,7 +195,7 @@ bool TextOutFile::flush() {
 void TextOutFile::flush_full() {
     if (fill_ < capacity_) return;
     const std::size_t whole = fill_ - fill_ % capacity_;
-    if (!(good() && file_.write_all(buffer_.get(), whole))) flags_ |= kFail | kBad;
+    if (!(good() && file_.write_all(buffer_.get(), whole, stop_))) flags_ |= kFail | kBad;
     written_ += whole;
     fill_ -= whole;
     std::memmove(buffer_.get(), buffer_.get() + whole, fill_);
@@ -207,7 +203,7 @@ void TextOutFile::flush_full() {
 
 // Sends data to the file without copying it, after what is buffered.
 void TextOutFile::write_through(const char* data, std::size_t size) {
-    if (flush() && !file_.write_all(data, size)) flags_ |= kFail | kBad;
+    if (flush() && !file_.write_all(data, size, stop_)) flags_ |= kFail | kBad;
     written_ += size;
 }
 

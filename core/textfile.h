@@ -87,9 +87,8 @@ public:
     // A plain file, rather than a FIFO, a device or a terminal.
     bool is_regular() const { return file_.is_regular(); }
 
-    // A read that waits (on a FIFO or a terminal) and is interrupted by a
-    // signal waits again, unless this request has been made: the input then
-    // ends there, as at the end of the file.
+    // A read that waits (on a FIFO or a terminal) gives up once this request
+    // is made: the input then ends there, as at the end of the file.
     void stop_on(const StopRequest* stop) { stop_ = stop; }
 
     // Closes the file. Clears the state on success, otherwise adds fail.
@@ -145,6 +144,10 @@ public:
     // if every character got there.
     bool sync();
 
+    // A write that waits (to a FIFO or a terminal) gives up once this request
+    // is made, as a failed write with Failure::Stopped.
+    void stop_on(const StopRequest* stop) { stop_ = stop; }
+
     // Why the last write (or the open) failed.
     Failure failure() const { return file_.failure(); }
     // Whether the file last opened is a plain file (still known once closed).
@@ -170,6 +173,7 @@ private:
     std::unique_ptr<char[], AlignedDelete> buffer_;
     std::size_t fill_ = 0;
     std::uint64_t written_ = 0;  // bytes handed to the file since open()
+    const StopRequest* stop_ = nullptr;
 };
 
 }  // namespace tav

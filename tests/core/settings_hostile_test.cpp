@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <grp.h>
 #include <optional>
 #include <string>
 #include <sys/file.h>
@@ -197,7 +198,10 @@ TEST(SettingsHostile, ALaterSaveRemovesOnlyTheLeftoversOfSavesThatWereKilled) {
         return path + ".tmp" + tail;
     };
     const std::string killed = leftover("killed", true), recent = leftover("recent", false),
-                      other = leftover("others", true), held = leftover("inheld", true), longer = leftover("longer1", true);
+                      other = leftover("others", true), held = leftover("inheld", true),
+                      longer = leftover("longer1", true), unreadable = leftover("noread", true),
+                      users_own = leftover("-saved", true), capitals = leftover("BACKUP", true);
+    ::chmod(unreadable.c_str(), 0);
     if (tavtest::running_as_root()) ::chown(other.c_str(), tavtest::kNobody, tavtest::kNobody);
     const int holder = ::open(held.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(::flock(holder, LOCK_EX), 0);
@@ -205,7 +209,34 @@ TEST(SettingsHostile, ALaterSaveRemovesOnlyTheLeftoversOfSavesThatWereKilled) {
     SettingsFile(path).save({"s", "d", "", "1"}, sink);
     ::close(holder);
     EXPECT_TRUE(sink.messages.empty());
-    EXPECT_FALSE(tavtest::exists(killed));
-    for (const std::string& kept : {recent, held, longer}) EXPECT_TRUE(tavtest::exists(kept)) << kept;
+    for (const std::string& gone : {killed, unreadable}) EXPECT_FALSE(tavtest::exists(gone)) << gone;
+    for (const std::string& kept : {recent, held, longer, users_own, capitals})
+        EXPECT_TRUE(tavtest::exists(kept)) << kept;
     EXPECT_EQ(tavtest::exists(other), tavtest::running_as_root());
+}
+
+// A group member who may write the file but not keep its owner keeps its
+// group, so the rest of the group can still write it.
+TEST(SettingsHostile, ASaveKeepsTheGroupWhereItCannotKeepTheOwner) {
+    if (!tavtest::running_as_root()) GTEST_SKIP() << "a file of another owner and group needs root";
+    constexpr gid_t kTeam = 4321;
+    TempDir dir;
+    const std::string path = dir / "tavendrillox.ini";
+    write_file(path, kOld);
+    ASSERT_EQ(::chown(path.c_str(), 0, kTeam), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0664), 0);
+    tavtest::give_to_unprivileged(dir.path());
+    const auto messages = tavtest::in_child([&] {
+        if (::setgroups(1, &kTeam) != 0 || ::setgid(tavtest::kNobody) != 0 || ::setuid(tavtest::kNobody) != 0)
+            ::_exit(2);
+        RecordingSink sink;
+        SettingsFile(path).save(kOldValues, sink);
+        return sink.messages;
+    });
+    EXPECT_TRUE(messages.empty());
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, tavtest::kNobody);
+    EXPECT_EQ(st.st_gid, kTeam);
+    EXPECT_EQ(st.st_mode & 07777, 0664u);
 }

@@ -8,8 +8,12 @@
 #include "tav/splitsettings.h"
 #include "tav/stoprequest.h"
 
+#include <atomic>
+#include <chrono>
 #include <climits>
+#include <csignal>
 #include <fcntl.h>
+#include <pthread.h>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -112,15 +116,38 @@ TEST_F(SplitFaultTest, ADestinationRemountedReadOnlyHalfWayFailsTheRestAndKeepsP
 
 // ----------------------------------------------------------------- FIFOs
 
-TEST_F(SplitFaultTest, AFifoWithoutAWriterReadsAsEmptyInsteadOfHanging) {
+// A reader of a pipe waits for its writer, and signals that come meanwhile
+// are no reason to stop waiting.
+TEST_F(SplitFaultTest, AFifoWithoutAWriterYetWaitsForOne) {
     const std::string fifo = dir / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    ::alarm(60);  // a hang kills the test binary rather than the whole CI run
+    struct sigaction noticed {}, before {};
+    noticed.sa_handler = [](int) {};
+    ::sigaction(SIGWINCH, &noticed, &before);
+    std::atomic<bool> done{false};
+    const pthread_t run_thread = ::pthread_self();
+    std::thread signals([&] {
+        while (!done) {
+            ::pthread_kill(run_thread, SIGWINCH);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    std::thread writer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        const int fd = ::open(fifo.c_str(), O_WRONLY);
+        EXPECT_EQ(::write(fd, "x\n", 2), 2);
+        ::close(fd);
+    });
+    ::alarm(60);  // a run that does not wait leaves the writer waiting for ever
     RecordingSink sink;
     tav::SplitRun(512).run({fifo, dest, "", "1"}, sink);
+    writer.join();
     ::alarm(0);
-    EXPECT_EQ(sink.messages, (std::vector<Message>{{"0 1", "Get out"}, outfile(dest, 1)}));
-    EXPECT_EQ(read_file(tav::piece_path(dest, 1)), "");
+    done = true;
+    signals.join();
+    ::sigaction(SIGWINCH, &before, nullptr);
+    EXPECT_EQ(sink.messages, (std::vector<Message>{{"0 1", "Get out"}, outfile(dest, 1), outfile(dest, 2)}));
+    EXPECT_EQ(read_file(tav::piece_path(dest, 1)), "x\r\n");
 }
 
 TEST_F(SplitFaultTest, AFifoIsReadToTheEndOfWhatItsWriterSends) {
@@ -199,6 +226,35 @@ TEST_F(SplitFaultTest, TheSourceIsNeverWrittenThroughALinkedDestination) {
     EXPECT_EQ(read_file(tav::piece_path(dest, 2)), "2\r\n");
 }
 
+// Another user's link in a sticky, world-writable folder is not followed,
+// wherever it lies on a path: a root-run split must not write into, or read
+// from, a folder that user could not reach.
+TEST_F(SplitFaultTest, AnotherUsersLinkOnTheWayIsNotFollowed) {
+    if (!tavtest::running_as_root()) GTEST_SKIP() << "planting another user's link needs root";
+    const std::string shared = dir / "shared", secret = dir / "secret";
+    ASSERT_TRUE(fs::create_directory(shared) && fs::create_directory(secret));
+    ::chmod(shared.c_str(), 01777);
+    ::chmod(secret.c_str(), 0700);
+    write_file(secret + "/secret.txt", "root only\n");
+    const auto plant = [&](const std::string& name) {
+        const std::string link = shared + "/" + name;
+        EXPECT_EQ(::symlink(secret.c_str(), link.c_str()), 0);
+        EXPECT_EQ(::lchown(link.c_str(), tavtest::kNobody, tavtest::kNobody), 0);
+        return link;
+    };
+    // As destination folder: the run ends after its first piece, as on a full disk.
+    const std::string work = plant("work");
+    RecordingSink into;
+    tav::SplitRun(512).run({source, work, "", "1"}, into);
+    EXPECT_EQ(into.messages, (std::vector<Message>{{"0 1", "Get out"}, outfile(work, 1), kWriteError}));
+    EXPECT_EQ(tavtest::count_entries(secret), 1);
+    // On the way to the source.
+    RecordingSink from;
+    tav::SplitRun(512).run({plant("dl") + "/secret.txt", dest, "", "1"}, from);
+    EXPECT_EQ(from.messages, (std::vector<Message>{{"0 1", "Get out"}, {"Could not open source file", "Error"}}));
+    EXPECT_EQ(tavtest::count_entries(dest), 0);
+}
+
 // ext4, which holds the test folder here, gives a deleted file's number to
 // the next new file at once: a piece must not be taken for an earlier one
 // that is gone.
@@ -213,17 +269,76 @@ TEST_F(SplitFaultTest, EarlierPiecesDeletedDuringARunDoNotBlockTheLaterOnes) {
     EXPECT_EQ(read_file(tav::piece_path(dest, 31)), "");
 }
 
-// A stop request (a signal, for the program) ends even a source without end
-// at the next block; what was read is in the current piece.
-TEST_F(SplitFaultTest, AStopRequestEndsAnEndlessSourceAtTheNextBlock) {
-    tav::StopRequest stop;
-    HookedSink sink([&](const Message& m) {
-        if (m == outfile(dest, 1)) stop.request();
-    });
-    tav::SplitRun(512).stop_on(stop).run({"/dev/zero", dest, "", "1"}, sink);
-    EXPECT_EQ(sink.messages, (std::vector<Message>{{"0 1", "Get out"}, outfile(dest, 1)}));
-    EXPECT_EQ(read_file(tav::piece_path(dest, 1)), std::string(512, '\0'));
-    EXPECT_EQ(tavtest::count_entries(dest), 1);
+// A stop request (a signal, for the program) ends a run within a moment,
+// whatever it waits for, and costs no old piece: what was read is in the
+// piece already open, and a piece whose notice was up is not opened at all.
+TEST_F(SplitFaultTest, AStopRequestEndsTheRunWithinAMomentAndCostsNoOldPiece) {
+    const std::string fifo = dir / "fifo";
+    struct Row {
+        const char* what;
+        std::function<void()> make;  // sets up `fifo` or an old piece
+        tav::SplitSettings settings;
+        int stop_at;  // the piece whose notice requests the stop; 0: 300 ms into the run
+        int pieces;   // the "Outfile" notices
+        std::vector<std::string> contents;
+    };
+    const std::string old = "last week's piece 3\r\n";
+    const std::vector<Row> rows = {
+        {"a source without end, at a notice", [&] { write_file(tav::piece_path(dest, 3), old); },
+         {"/dev/zero", dest, "1", ""}, 3, 3, {std::string(1024, '\0'), std::string(1024, '\0'), old}},
+        // A writer that sent one line and waits: this test holds both ends.
+        {"a FIFO whose writer waits",
+         [&] {
+             ::mkfifo(fifo.c_str(), 0600);
+             EXPECT_EQ(::write(::open(fifo.c_str(), O_RDWR | O_CLOEXEC), "a\n", 2), 2);
+         },
+         {fifo, dest, "", "1"}, 0, 2, {"a\r\n", ""}},
+        {"a FIFO without a writer", [&] { ::mkfifo(fifo.c_str(), 0600); }, {fifo, dest, "", "1"}, 0, 0, {}},
+        // Its reader (this test) never reads: the write waits once the pipe is full.
+        {"a piece that is a FIFO nobody empties",
+         [&] {
+             write_file(source, std::string(1 << 20, 'x'));
+             ::mkfifo(tav::piece_path(dest, 1).c_str(), 0600);
+             ::open(tav::piece_path(dest, 1).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+         },
+         {source, dest, "4096", ""}, 0, 1, {}},
+    };
+    ::alarm(60);  // a hang kills the test binary rather than the whole CI run
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        fs::remove_all(dest);
+        fs::create_directory(dest);
+        fs::remove(fifo);
+        row.make();
+        tav::StopRequest stop;
+        std::chrono::steady_clock::time_point requested;
+        const auto request = [&] {
+            requested = std::chrono::steady_clock::now();
+            stop.request();
+        };
+        HookedSink sink([&](const Message& m) {
+            if (row.stop_at != 0 && m == outfile(dest, row.stop_at)) request();
+        });
+        std::thread later([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            if (row.stop_at == 0) request();
+        });
+        tav::SplitRun(512).stop_on(stop).run(row.settings, sink);
+        const auto took = std::chrono::steady_clock::now() - requested;
+        later.join();
+        EXPECT_LT(took, std::chrono::seconds(1));
+        const std::string limits =
+            row.settings.kb.empty() ? "0 1" : std::to_string(std::stoi(row.settings.kb) * 1024) + " 0";
+        std::vector<Message> expected{{limits, "Get out"}};
+        for (int n = 1; n <= row.pieces; ++n) expected.push_back(outfile(dest, n));
+        EXPECT_EQ(sink.messages, expected);
+        for (std::size_t n = 1; n <= row.contents.size(); ++n)
+            EXPECT_EQ(read_file(tav::piece_path(dest, static_cast<int>(n))), row.contents[n - 1]) << n;
+        if (row.pieces == 0) {
+            EXPECT_EQ(tavtest::count_entries(dest), 0);
+        }
+    }
+    ::alarm(0);
 }
 
 TEST_F(SplitFaultTest, APieceNameThatIsALinkIsWrittenThroughLikeAnyRedirection) {

@@ -5,12 +5,15 @@
 #include "support/filesizelimit.h"
 #include "support/files.h"
 #include "support/textstreams.h"
+#include "tav/stoprequest.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using tav::TextInFile;
@@ -30,15 +33,23 @@ TEST(TextInFile, CtrlZDoesNotEndACharacterDevice) {
     EXPECT_EQ(delivered, 64u * 1024u);
 }
 
-TEST(TextInFile, AFifoWithoutAWriterEndsAtOnceInsteadOfWaitingForever) {
+// Its first read waits for a writer, as a pipe's reader does, until a stop.
+TEST(TextInFile, AFifoWithoutAWriterOpensAtOnceAndItsReadWaitsUntilAStop) {
     TempDir dir;
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
     ::alarm(60);  // before the fix, open() waited here for a writer that never came
     TextInFile in;
     EXPECT_TRUE(in.open_existing(dir / "fifo"));
+    tav::StopRequest stop;
+    in.stop_on(&stop);
+    std::thread later([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        stop.request();
+    });
     char ch = 0;
     EXPECT_TRUE(in.get(ch).eof());
     EXPECT_FALSE(in.read_error());
+    later.join();
     ::alarm(0);
 }
 

@@ -8,6 +8,7 @@
 namespace tav {
 
 class MessageSink;
+class StopRequest;
 struct SplitSettings;
 
 class SettingsFile {
@@ -23,12 +24,20 @@ public:
     // Never tells the user anything.
     void load(SplitSettings& settings) const;
 
+    // A save that must write to another program (the file is a FIFO) and
+    // waits for it gives up once `stop` is requested, as a failed save.
+    SettingsFile& stop_on(const StopRequest& stop) {
+        stop_ = &stop;
+        return *this;
+    }
+
     // Rewrites the whole file. A failure is reported; the old file then stays
     // whole wherever the folder lets a new one replace it in a single step.
     void save(const SplitSettings& settings, MessageSink& sink) const;
 
 private:
     std::string path_;
+    const StopRequest* stop_ = nullptr;
 };
 
 }  // namespace tav
