@@ -45,6 +45,22 @@ tav_wxmsw() {
   export TAV_WXMSW
 }
 
+# Starts a virtual display (Xvfb) in a session of its own and points DISPLAY
+# at it, for a program a person runs from a terminal: Ctrl+C there reaches the
+# program alone, which closes and saves, and not the display under it. The
+# display goes when the calling script ends.
+tav_private_display() {
+  local ready number
+  ready=$(mktemp -u) && mkfifo "$ready"
+  setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
+  tav_display_pid=$!
+  trap 'kill "$tav_display_pid" 2>/dev/null' EXIT
+  read -r -t 20 number <"$ready" || true
+  rm -f "$ready"
+  [[ -n ${number:-} ]] || { echo "Xvfb did not start" >&2; return 1; }
+  export DISPLAY=":$number"
+}
+
 # Runs a command on a virtual display. -noreset: by default Xvfb resets
 # whenever its last client leaves, and a program that connects during that
 # reset cannot start GTK.

@@ -1,5 +1,6 @@
 #include "app.h"
 
+#include "closerequests.h"
 #include "maindlg.h"
 #include "nativedesktop.h"
 #include "startup.h"
@@ -13,6 +14,7 @@ bool CSplitApp::OnInit() {
     CNativeDesktop desktop;
     CSplitDlg dialog(desktop);
     SetTopWindow(&dialog);
+    const CCloseRequests requests(dialog);
     dialog.ShowModal();
     return true;
 }

@@ -4,12 +4,7 @@
 #include "text.h"
 
 void CDialogSink::show(const std::string& text, const std::string& caption) {
+    if (silent_) return;
     CMessageBox box(owner_, tavui::to_wx(text), tavui::to_wx(caption), wxOK | wxICON_NONE);
-    shown_ = &box;
     box.ShowModal();
-    shown_ = nullptr;
-}
-
-void CDialogSink::Dismiss() {
-    if (shown_ != nullptr) shown_->Dismiss();
 }

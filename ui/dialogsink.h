@@ -4,17 +4,17 @@
 
 #include "tav/messagesink.h"
 
-class CMessageBox;
 class wxWindow;
 
 class CDialogSink : public tav::MessageSink {
 public:
     explicit CDialogSink(wxWindow* owner) : owner_(owner) {}
     void show(const std::string& text, const std::string& caption) override;
-    // Takes away the box being shown, if any, as if the user had answered it.
-    void Dismiss();
+    // Shows nothing from now on: the program is ending, and nobody is to be
+    // kept waiting on a box.
+    void Silence() { silent_ = true; }
 
 private:
     wxWindow* owner_;
-    CMessageBox* shown_ = nullptr;
+    bool silent_ = false;
 };

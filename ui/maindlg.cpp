@@ -10,6 +10,7 @@
 #include "dialogfont.h"
 #include "localhelp.h"
 #include "messagebox.h"
+#include "modalwindows.h"
 #include "resource.h"
 #include "systemmenu.h"
 #include "text.h"
@@ -154,54 +155,31 @@ void CSplitDlg::BindHandlers() {
     Bind(wxEVT_MENU, &CSplitDlg::OnSysCommand, this);
 }
 
-namespace {
-
-// The text as the core gets it. Where the core's character set is narrower
-// than the controls' (Windows' ANSI code page), a character it lacks becomes
-// what the core makes of it ("?"), and the fields show that from then on,
-// as a dialog working in that character set would.
-wxString as_core_sees(const wxString& text) { return tavui::to_wx(tavui::to_bytes(text)); }
-
-}  // namespace
-
+// The fields hold the text as the core gets it. Where the core's character
+// set is narrower than the controls' (Windows' ANSI code page), a character
+// it lacks becomes what the core makes of it ("?"), and the fields show that
+// from then on, as a dialog working in that character set would.
 void CSplitDlg::ReadControls() {
-    source_ = as_core_sees(sourceEdit_->GetValue());
-    dest_ = as_core_sees(destEdit_->GetValue());
-    kb_ = as_core_sees(kbEdit_->GetValue());
-    lines_ = as_core_sees(linesEdit_->GetValue());
+    using tavui::to_bytes;
+    fields_ = {to_bytes(sourceEdit_->GetValue()), to_bytes(destEdit_->GetValue()), to_bytes(kbEdit_->GetValue()),
+               to_bytes(linesEdit_->GetValue())};
 }
 
 void CSplitDlg::ShowFields() {
-    sourceEdit_->ChangeValue(source_);
-    destEdit_->ChangeValue(dest_);
-    kbEdit_->ChangeValue(kb_);
-    linesEdit_->ChangeValue(lines_);
-}
-
-tav::SplitSettings CSplitDlg::Fields() const {
-    using tavui::to_bytes;
-    return {to_bytes(source_), to_bytes(dest_), to_bytes(kb_), to_bytes(lines_)};
-}
-
-void CSplitDlg::SetFields(const tav::SplitSettings& settings) {
     using tavui::to_wx;
-    source_ = to_wx(settings.source);
-    dest_ = to_wx(settings.dest);
-    kb_ = to_wx(settings.kb);
-    lines_ = to_wx(settings.lines);
+    sourceEdit_->ChangeValue(to_wx(fields_.source));
+    destEdit_->ChangeValue(to_wx(fields_.dest));
+    kbEdit_->ChangeValue(to_wx(fields_.kb));
+    linesEdit_->ChangeValue(to_wx(fields_.lines));
 }
 
 wxMenu& CSplitDlg::SystemMenu() const { return systemMenu_->Menu(); }
 
 void CSplitDlg::OnInitDialog(wxInitDialogEvent&) {
-    ShowFields();
     // Where the platform refuses, the dialog still works the same for everyone.
     tavui::name_fields_for_screen_readers(*this);
     SetIcons(app_icons());
-    ReadControls();
-    tav::SplitSettings settings = Fields();
-    tav::SettingsFile().load(settings);
-    SetFields(settings);
+    tav::SettingsFile().load(fields_);
     ShowFields();
     quitButton_->SetFocus();
 }
@@ -211,7 +189,7 @@ void CSplitDlg::OnGo(wxCommandEvent&) {
     ReadControls();
     try {
         wxBusyCursor wait;
-        split_(Fields(), sink_);
+        split_(fields_, sink_);
     } catch (const std::bad_alloc&) {
         // Pieces already written stay; the dialog stays usable.
         ShowOutOfMemory();
@@ -224,7 +202,8 @@ void CSplitDlg::OnBrowseSource(wxCommandEvent&) {
     ReadControls();
     {
         const CCurrentDirGuard keep;
-        if (const auto path = desktop_.ChooseFile(this, file_chooser_start(source_))) source_ = *path;
+        if (const auto path = desktop_.ChooseFile(this, file_chooser_start(tavui::to_wx(fields_.source))))
+            fields_.source = tavui::to_bytes(*path);
     }
     ShowFields();
 }
@@ -234,8 +213,8 @@ void CSplitDlg::OnBrowseDest(wxCommandEvent&) {
     ReadControls();
     {
         const CCurrentDirGuard keep;
-        if (const auto path = desktop_.ChooseFolder(this, folder_chooser_start(dest_)); path && !path->empty())
-            dest_ = *path;
+        const auto path = desktop_.ChooseFolder(this, folder_chooser_start(tavui::to_wx(fields_.dest)));
+        if (path && !path->empty()) fields_.dest = tavui::to_bytes(*path);
     }
     ShowFields();
 }
@@ -258,20 +237,25 @@ void CSplitDlg::OnOK(wxCommandEvent&) {
 // typed since the last button press is not saved.
 void CSplitDlg::OnCancel(wxCommandEvent&) { Finish(wxID_CANCEL); }
 
-void CSplitDlg::OnClose(wxCloseEvent&) {
-    // A close request (a signal, say) that comes while a handler waits on a
-    // modal box of its own is kept until that handler is done: the dialog
-    // stays up and keeps owning its boxes meanwhile. A split stops at its next
-    // block, and the notice it waits on goes, so that this takes a moment
-    // rather than as long as the source lasts.
-    if (busy_ > 0) {
+// The close box; a request from outside comes the same way.
+void CSplitDlg::OnClose(wxCloseEvent&) { RequestClose(); }
+
+void CSplitDlg::RequestClose() {
+    // A split stops at its next block or wait, and shows nothing more: nobody
+    // is to be kept waiting on a box now.
+    tav::process_stop_request().request();
+    sink_.Silence();
+    CloseWindowsOver();
+    // A handler that waits on a window of its own is left to finish first:
+    // the dialog stays up and keeps owning its windows meanwhile. Once the
+    // dialog is closing, taking its save's box away was all there was to do.
+    if (busy_ > 0 || closing_)
         closeRequested_ = true;
-        tav::process_stop_request().request();
-        sink_.Dismiss();
-    } else {
+    else
         Finish(wxID_CANCEL);
-    }
 }
+
+void CSplitDlg::CloseWindowsOver() { close_modal_windows(*this); }
 
 void CSplitDlg::OnCharHook(wxKeyEvent& event) {
     const int key = event.GetKeyCode();
@@ -303,10 +287,7 @@ void CSplitDlg::OnSysCommand(wxCommandEvent& event) {
 
 void CSplitDlg::OnDropPath(const wxString& path) {
     ReadControls();
-    if (wxDirExists(path))
-        dest_ = path;
-    else
-        source_ = path;
+    (wxDirExists(path) ? fields_.dest : fields_.source) = tavui::to_bytes(path);
     ShowFields();
 }
 
@@ -335,7 +316,32 @@ CSplitDlg::CBusy::~CBusy() {
     if (--dialog_.busy_ == 0 && dialog_.closeRequested_) dialog_.Finish(wxID_CANCEL);
 }
 
-void CSplitDlg::SaveSettings() { tav::SettingsFile().save(Fields(), sink_); }
+void CSplitDlg::SaveSettings() {
+    saved_ = true;
+    // Its own box, shown even after a close request: the user may be there.
+    CDialogSink box(this);
+    tav::SettingsFile().stop_on(tav::process_stop_request()).save(fields_, box);
+}
+
+namespace {
+
+class CNoMessages : public tav::MessageSink {
+public:
+    void show(const std::string&, const std::string&) override {}
+};
+
+}  // namespace
+
+void CSplitDlg::SaveWithoutWindows() noexcept {
+    if (saved_) return;
+    saved_ = true;
+    CNoMessages nobody;
+    try {
+        tav::SettingsFile().save(fields_, nobody);
+    } catch (...) {
+        // Out of memory as the process ends: there is nothing left to do.
+    }
+}
 
 void CSplitDlg::ShowOutOfMemory() {
     // Before anything else, over every window: the program may be short of

@@ -6,6 +6,8 @@
 #include "dialoglayout.h"
 #include "dialogsink.h"
 
+#include "tav/splitsettings.h"
+
 #include <wx/dialog.h>
 #include <wx/string.h>
 
@@ -24,7 +26,6 @@ class wxTextCtrl;
 
 namespace tav {
 class MessageSink;
-struct SplitSettings;
 }  // namespace tav
 
 class CSplitDlg : public wxDialog {
@@ -47,6 +48,17 @@ public:
     // The window's menu of commands, which carries the About entry.
     wxMenu& SystemMenu() const;
 
+    // A request from outside the dialog's own windows that the program end (a
+    // signal, the session ending): every window over the dialog goes as if
+    // cancelled, a split stops, and the dialog closes as its close box does.
+    // While the dialog is already closing (its save's error box is up), the
+    // box goes and the dialog ends.
+    void RequestClose();
+    // Saves the values last read without showing anything, unless a save has
+    // been made: for when no window can be shown any more (the display is
+    // gone) or the process may end at any moment (the session ends).
+    void SaveWithoutWindows() noexcept;
+
 private:
     void CreateControls();
     void BindHandlers();
@@ -55,9 +67,6 @@ private:
     void ReadControls();
     // Copies each field into its edit control, in the same order.
     void ShowFields();
-    // The fields as the core takes them, and back.
-    tav::SplitSettings Fields() const;
-    void SetFields(const tav::SplitSettings& settings);
 
     void OnInitDialog(wxInitDialogEvent& event);
     void OnGo(wxCommandEvent& event);
@@ -75,6 +84,9 @@ private:
     void OpenLocalHelp(const wxString& section = wxString());
     // Writes the four fields to the settings file; a failure is reported.
     void SaveSettings();
+    // Takes away every window over the dialog (a chooser, the About box, a
+    // menu, a message box) as if the user had cancelled it.
+    void CloseWindowsOver();
 
     void ShowOutOfMemory();
     // Saves the settings and ends the dialog with this result, once.
@@ -100,10 +112,9 @@ private:
     CDialogLayout layout_;
     std::unique_ptr<CSystemMenu> systemMenu_;
 
-    wxString source_;
-    wxString dest_;
-    wxString kb_;
-    wxString lines_;
+    // The four values as the core takes them: read from the controls at a
+    // button press, shown in them after a load, a choice or a run.
+    tav::SplitSettings fields_;
 
     wxTextCtrl* sourceEdit_ = nullptr;
     wxTextCtrl* destEdit_ = nullptr;
@@ -114,4 +125,5 @@ private:
     int busy_ = 0;
     bool closeRequested_ = false;
     bool closing_ = false;  // Finish() has run
+    bool saved_ = false;    // a save has been made
 };

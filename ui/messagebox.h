@@ -16,6 +16,4 @@ public:
 
     // Shows the box and returns wxID_OK once the user has dismissed it.
     int ShowModal() override;
-    // Takes the box away, while it is shown, as if the user had dismissed it.
-    void Dismiss();
 };

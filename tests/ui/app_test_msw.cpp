@@ -9,6 +9,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -187,6 +189,58 @@ TEST_F(ProgramTest, GoAboutAndEnterAllByKeyboard) {
     ::GetExitCodeProcess(process_.hProcess, &status);
     EXPECT_EQ(status, 0u);
     EXPECT_EQ(tavtest::read_file(dir_ / "tavendrillox.ini"), settings);
+}
+
+// A request to end (WM_CLOSE, as taskkill sends it; the session ending)
+// takes away whatever is open over the dialog, saves the values it last read
+// and ends the program with status 0. Once WM_ENDSESSION is answered,
+// Windows may end the process at any moment: the test then ends it itself,
+// so the save must be done by then.
+TEST_F(ProgramTest, ARequestToEndIsHonouredWhateverIsOpen) {
+    // Line breaks that a save would write as CR LF: the file shows a save.
+    const std::string loaded = "SOURCE=src.txt\nDEST=out\nLINES=1\n";
+    // From Quit, Tab n times and Space: the third tab stop is the source's
+    // Browse, the sixth Go.
+    const auto press_button = [&](int tabs, const char* caption) {
+        for (int i = 0; i < tabs; ++i) press(VK_TAB);
+        press(VK_SPACE);
+        return WaitForFocus(caption) != nullptr;
+    };
+    const std::pair<const char*, std::function<bool()>> opened[] = {
+        {"nothing", [] { return true; }},
+        {"the file chooser", [&] { return press_button(3, "Open"); }},
+        {"the About box", [&] { return OpenAboutBox() != nullptr; }},
+        {"a notice", [&] { return press_button(6, "Get out"); }},
+    };
+    for (const bool session : {false, true}) {
+        for (const auto& [what, open] : opened) {
+            SCOPED_TRACE(std::string(session ? "the session ends" : "WM_CLOSE") + " with " + what + " open");
+            tavtest::write_file(dir_ / "tavendrillox.ini", loaded);
+            const HWND dialog = Start();
+            ASSERT_NE(dialog, nullptr) << "the dialog did not get the focus";
+            ASSERT_TRUE(open());
+            const DWORD asked = ::GetTickCount();
+            DWORD_PTR answer = 0;
+            if (session) {
+                EXPECT_NE(::SendMessageTimeoutA(dialog, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000,
+                                                &answer),
+                          0);
+                EXPECT_EQ(answer, TRUE);
+                ::SendMessageTimeoutA(dialog, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &answer);
+                ::TerminateProcess(process_.hProcess, 1);
+            } else {
+                ::PostMessageA(dialog, WM_CLOSE, 0, 0);
+            }
+            ASSERT_EQ(::WaitForSingleObject(process_.hProcess, 20000), WAIT_OBJECT_0);
+            std::printf("[ %s ] ended after %lu ms\n", what, ::GetTickCount() - asked);
+            DWORD status = 1;
+            ::GetExitCodeProcess(process_.hProcess, &status);
+            EXPECT_EQ(status, 0u);
+            EXPECT_EQ(tavtest::read_file(dir_ / "tavendrillox.ini"),
+                      tavtest::settings_text("src.txt", "out", "", "1"));
+            Stop();
+        }
+    }
 }
 
 // Both dialogs as their templates make them (places, ids, styles) with the

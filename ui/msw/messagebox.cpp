@@ -7,8 +7,6 @@
 #include <wx/modalhook.h>
 #include <wx/msw/wrapwin.h>
 
-#include <cwchar>
-
 int CMessageBox::ShowModal() {
     WX_HOOK_MODAL_DIALOG();
     const long style = GetMessageDialogStyle();
@@ -19,20 +17,4 @@ int CMessageBox::ShowModal() {
     const HWND owner = m_parent ? static_cast<HWND>(m_parent->GetHWND()) : nullptr;
     ::MessageBoxW(owner, GetMessage().wc_str(), GetCaption().wc_str(), type);
     return wxID_OK;
-}
-
-void CMessageBox::Dismiss() {
-    // The system's box is the thread's dialog that the owner gave way to.
-    const HWND owner = m_parent ? static_cast<HWND>(m_parent->GetHWND()) : nullptr;
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM wanted) -> BOOL {
-            wchar_t kind[8] = {};
-            if (::GetWindow(window, GW_OWNER) != reinterpret_cast<HWND>(wanted) ||
-                ::GetClassNameW(window, kind, 8) == 0 || std::wcscmp(kind, L"#32770") != 0)
-                return TRUE;
-            ::PostMessageW(window, WM_COMMAND, IDOK, 0);
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(owner));
 }
