@@ -130,7 +130,7 @@ private:
     void start(bool at_root) {
         if (folder_ >= 0) ::close(folder_);
         folder_ = ::open(at_root ? "/" : ".", kWalkFlags | O_DIRECTORY | O_CLOEXEC);
-        walked_ = at_root ? "/" : "";
+        walked_.assign(at_root ? 1 : 0, '/');
     }
 
     static std::string joined(const std::string& folder, const std::string& name) {
