@@ -5,6 +5,9 @@
 #include "nativedesktop.h"
 #include "startup.h"
 
+#include "tav/split.h"
+#include "tav/stoprequest.h"
+
 wxIMPLEMENT_APP(CSplitApp);
 
 bool CSplitApp::OnInit() {
@@ -12,7 +15,11 @@ bool CSplitApp::OnInit() {
     // arguments and ignores any it is given.
     if (!prepare_platform()) return false;
     CNativeDesktop desktop;
-    CSplitDlg dialog(desktop);
+    // A signal stops a split at its next block or wait.
+    const auto split = [](const tav::SplitSettings& s, tav::MessageSink& sink) {
+        tav::SplitRun().stop_on(tav::process_stop_request()).run(s, sink);
+    };
+    CSplitDlg dialog(desktop, split, TAV_HELP_URL);
     SetTopWindow(&dialog);
     const CCloseRequests requests(dialog);
     dialog.ShowModal();

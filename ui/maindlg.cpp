@@ -16,7 +16,6 @@
 #include "text.h"
 
 #include "tav/settings.h"
-#include "tav/split.h"
 #include "tav/splitsettings.h"
 #include "tav/stoprequest.h"
 
@@ -81,21 +80,16 @@ constexpr int kDialogWidth = 320, kDialogHeight = 63;
 
 }  // namespace
 
-CSplitDlg::CSplitDlg(CDesktop& desktop, SplitAction split)
+CSplitDlg::CSplitDlg(CDesktop& desktop, SplitAction split, wxString helpPageUrl)
     : wxDialog(nullptr, res::IDD_SPLIT_DIALOG, "Tavendrillox", wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxDIALOG_NO_PARENT),
       desktop_(desktop),
       split_(std::move(split)),
-      helpPageUrl_(TAV_HELP_URL),
+      helpPageUrl_(std::move(helpPageUrl)),
       sink_(this),
       layout_(*this, wxSize(kDialogWidth, kDialogHeight)) {
     // A request to stop belongs to the dialog it was meant for.
     tav::process_stop_request().clear();
-    if (!split_) {
-        split_ = [](const tav::SplitSettings& s, tav::MessageSink& sink) {
-            tav::SplitRun().stop_on(tav::process_stop_request()).run(s, sink);
-        };
-    }
     // Dialog units follow the font, so it comes before any control is placed.
     SetFont(dialog_font());
     CreateControls();

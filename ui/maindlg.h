@@ -30,20 +30,18 @@ class MessageSink;
 
 class CSplitDlg : public wxDialog {
 public:
-    // Runs one split; the program runs tav::SplitRun, tests may stand in for it.
+    // Runs one split (Go).
     using SplitAction = std::function<void(const tav::SplitSettings&, tav::MessageSink&)>;
 
     // The local help page's section on the About box, which F1 opens over it.
     static constexpr const char* kHelpAboutSection = "about";
 
-    explicit CSplitDlg(CDesktop& desktop, SplitAction split = {});
+    // What the dialog works with beyond its own windows: the desktop's
+    // choosers and browser, the split behind Go, and the web page Help opens
+    // (empty: the local help page, as F1 opens).
+    CSplitDlg(CDesktop& desktop, SplitAction split, wxString helpPageUrl);
     // Saves the settings unless closing the dialog has done so.
     ~CSplitDlg() override;
-
-    void SetSplitAction(SplitAction split) { split_ = std::move(split); }
-    // The web page Help opens; the build sets it (TAV_HELP_URL). Empty: Help
-    // opens the local help page, as F1 does.
-    void SetHelpPageUrl(wxString url) { helpPageUrl_ = std::move(url); }
 
     // The window's menu of commands, which carries the About entry.
     wxMenu& SystemMenu() const;

@@ -212,11 +212,11 @@ TEST_F(DialogTest, GoWithIncompleteValuesShowsOnlyTheFirstProblem) {
 }
 
 TEST_F(DialogTest, OutOfMemoryEndsTheRunAndTheDialogStaysUsable) {
-    CSplitDlg& dialog = Open();
-    dialog.SetSplitAction([](const tav::SplitSettings& s, tav::MessageSink& sink) {
+    Open();
+    split_ = [](const tav::SplitSettings& s, tav::MessageSink& sink) {
         sink.show(s.source, "Outfile");
         throw std::bad_alloc();
-    });
+    };
     Type(IDC_SOURCE, "big.txt");
     Type(IDC_DEST, "out");
     const wxString app_name = wxFileName(wxTheApp->argv[0]).GetName();
@@ -227,7 +227,7 @@ TEST_F(DialogTest, OutOfMemoryEndsTheRunAndTheDialogStaysUsable) {
     EXPECT_EQ(Controls(), (Strings{"big.txt", "out", "1024", ""}));
 
     // The next Go runs normally.
-    dialog.SetSplitAction([](const tav::SplitSettings& s, tav::MessageSink& sink) { sink.show(s.kb, "ran"); });
+    split_ = [](const tav::SplitSettings& s, tav::MessageSink& sink) { sink.show(s.kb, "ran"); };
     wxTEST_DIALOG(Press(IDC_GO), ExpectMessage("1024", "ran"));
 }
 
@@ -254,12 +254,12 @@ TEST_F(DialogTest, ACloseRequestDuringASplitWaitsUntilTheRunReturns) {
     CSplitDlg& dialog = Open();
     Type(IDC_SOURCE, "in.txt");
     Type(IDC_DEST, "out");
-    dialog.SetSplitAction([&](const tav::SplitSettings&, tav::MessageSink& sink) {
+    split_ = [&](const tav::SplitSettings&, tav::MessageSink& sink) {
         sink.show("before", "Outfile");
         dialog.Close();
         EXPECT_TRUE(dialog.IsShown());
         sink.show("after", "Outfile");
-    });
+    };
     Press(IDC_GO);
     EXPECT_EQ(recorder.messages, (std::vector<ShownMessage>{notice("before", "Outfile", &dialog)}));
     EXPECT_FALSE(dialog.IsShown());
@@ -309,7 +309,8 @@ TEST_F(DialogTest, HelpOpensTheConfiguredWebPageOrTheLocalOneAndF1TheLocalOne) {
         SCOPED_TRACE(configured.utf8_string());
         CMessageRecorder recorder;
         desktop_.pages.clear();
-        Open().SetHelpPageUrl(configured);
+        helpPageUrl_ = configured;
+        Open();
         Type(IDC_KB, "");
         Type(IDC_LINES, "7");
         Press(IDC_HELP_PAGE);

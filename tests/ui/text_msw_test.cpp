@@ -32,9 +32,9 @@ TEST(Text, BytesAreTheAnsiCodePagesCharacters) {
 TEST_F(DialogTest, AfterAButtonPressTheFieldsShowTheTextTheCoreWasGiven) {
     if (::GetACP() != 1252) GTEST_SKIP() << "written for code page 1252; this system uses " << ::GetACP();
     CMessageRecorder recorder;
-    CSplitDlg& dialog = Open();
+    Open();
     std::vector<std::string> sources;
-    dialog.SetSplitAction([&](const tav::SplitSettings& s, tav::MessageSink&) { sources.push_back(s.source); });
+    split_ = [&](const tav::SplitSettings& s, tav::MessageSink&) { sources.push_back(s.source); };
     for (const int button : {IDC_GO, IDC_HELP_PAGE, IDC_BROWSE_SOURCE}) {
         SCOPED_TRACE(button);
         Type(IDC_SOURCE, L"\u65e5\u672c.txt");

@@ -2,12 +2,18 @@
 
 #include "resource.h"
 #include "tav/settings.h"
+#include "tav/split.h"
+#include "tav/stoprequest.h"
 #include "text.h"
 
 #include <wx/button.h>
 #include <wx/textctrl.h>
 
-DialogTest::DialogTest() : previous_dir_(std::filesystem::current_path()) {
+DialogTest::DialogTest()
+    : split_([](const tav::SplitSettings& s, tav::MessageSink& sink) {
+          tav::SplitRun().stop_on(tav::process_stop_request()).run(s, sink);
+      }),
+      previous_dir_(std::filesystem::current_path()) {
     std::filesystem::current_path(dir_.path());
 }
 
@@ -17,7 +23,8 @@ DialogTest::~DialogTest() {
 }
 
 CSplitDlg& DialogTest::Open() {
-    dialog_ = std::make_unique<CSplitDlg>(desktop_);
+    dialog_ = std::make_unique<CSplitDlg>(
+        desktop_, [this](const tav::SplitSettings& s, tav::MessageSink& sink) { split_(s, sink); }, helpPageUrl_);
     dialog_->Show();
     return *dialog_;
 }

@@ -42,6 +42,10 @@ protected:
 
     tavtest::TempDir dir_;
     CScriptedDesktop desktop_;
+    // What Go runs (a real split unless a test stands in for it) and the web
+    // page Help opens, both as the dialog finds them at the time.
+    CSplitDlg::SplitAction split_;
+    wxString helpPageUrl_;
     std::unique_ptr<CSplitDlg> dialog_;
 
 private:
