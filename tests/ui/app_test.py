@@ -30,10 +30,11 @@ def run(*argv, env):
     return subprocess.run(argv, capture_output=True, text=True, timeout=30, env=env).stdout
 
 
-def walk(node, depth=99):
-    yield node
-    for i in range(max(node.get_child_count(), 0) if depth else 0):
-        yield from walk(node.get_child_at_index(i), depth - 1)
+def walk(node, depth=99):  # a child that has just gone is None
+    if node is not None:
+        yield node
+        for i in range(max(node.get_child_count(), 0) if depth else 0):
+            yield from walk(node.get_child_at_index(i), depth - 1)
 
 
 class X11:
