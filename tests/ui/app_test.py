@@ -86,9 +86,11 @@ class Wayland:
             preexec_fn=lambda: user and (os.setgroups([]), os.setgid(user.pw_gid), os.setuid(user.pw_uid)),
             env=dict(PATH=os.environ["PATH"], HOME=self.runtime, XDG_RUNTIME_DIR=self.runtime,
                      WLR_BACKENDS="headless", WLR_LIBINPUT_NO_DEVICES="1", WLR_RENDERER="pixman"))
-        ipc = poll(lambda: glob.glob(self.runtime + "/wayland-?") and glob.glob(self.runtime + "/sway-ipc.*"))
-        self.env = dict(env, XDG_RUNTIME_DIR=self.runtime, WAYLAND_DISPLAY=os.path.basename(glob.glob(self.runtime + "/wayland-?")[0]),
-                        SWAYSOCK=ipc[0], GDK_BACKEND="wayland")
+        sockets = poll(lambda: len(found := glob.glob(self.runtime + "/wayland-?") + glob.glob(
+            self.runtime + "/sway-ipc.*")) == 2 and found)
+        assert sockets, "sway did not start"
+        self.env = dict(env, XDG_RUNTIME_DIR=self.runtime, WAYLAND_DISPLAY=os.path.basename(sockets[0]),
+                        SWAYSOCK=sockets[1], GDK_BACKEND="wayland")
         # A keyboard that stays: without one the seat has none, and each
         # wtype's first key would come before the program has asked for it.
         self.typists = [subprocess.Popen(["wtype", *SAME_CODES, "-s", "86400000"], env=self.env)]
@@ -273,12 +275,14 @@ CASES = [
      FIELDS("in.txt", "out", "", "2") + [("press", "Go"), ("ok", "Get out", "0 2"), *OUTFILES(2), ("keys", "Escape")],
      {INI: settings("in.txt", "out", "", "2"), **PIECES("one\r\ntwo\r\n", "three\r\n")}),
     ("A split by KB, every notice answered", SOURCES,
-     FIELDS("long.txt", "out", "1", "") + [("press", "Go"), ("ok", "Get out", "1024 0"), *OUTFILES(2), ("press", "Quit")],
+     FIELDS("long.txt", "out", "1", "") + [("press", "Go"), ("ok", "Get out", "1024 0"), *OUTFILES(2),
+                                          ("press", "Quit")],
      {INI: settings("long.txt", "out", "1", ""), **PIECES("x" * 1000 + "\r\n" + "y" * 23, "y" * 77)}),
     ("Lines and KB both given are refused", {}, FIELDS("in.txt", "out", "1024", "5") + [
         ("press", "Go"), ("ok", "Error", "Please enter or select a number of lines or file size in KB"),
         ("keys", "Escape")], {INI: settings("in.txt", "out", "1024", "5")}),
-    ("Help opens the local help page", {}, [("press", "Help"), ("opened", HELP), ("keys", "Escape")], {INI: settings()}),
+    ("Help opens the local help page", {}, [("press", "Help"), ("opened", HELP), ("keys", "Escape")],
+     {INI: settings()}),
     ("The About box from the context menu", {},
      ABOUT + [("shot", "about"), ("ok", "About Tavendrillox"), ("keys", "Escape")], {INI: settings()}),
     ("The dialog as drawn and as a screen reader reads it", {INI: settings("in.txt", "out", "64", "10")},
@@ -292,7 +296,8 @@ CASES = [
     *[(f"{signal.strsignal(s)} during an endless source", ENDLESS, [
         ("press", "Go"), ("ok", "Get out", "0 1"), ("box", "Outfile", "out/tavendrillox1.txt"), ("keys", "Return"),
         ("pause", 0.3), ("signal", s)], {INI: ENDLESS[INI]}) for s in (TERM, signal.SIGHUP)],
-    ("Interrupt during a source that waits", {INI: settings("fifo", "out", "", "1"), "fifo": ("fifo", ""), "out/": None},
+    ("Interrupt during a source that waits",
+     {INI: settings("fifo", "out", "", "1"), "fifo": ("fifo", ""), "out/": None},
      [("press", "Go"), ("box", "Get out", "0 1"), ("keys", "Return"), ("pause", 0.3), ("signal", signal.SIGINT)],
      {INI: settings("fifo", "out", "", "1")}),
     ("Terminated at a notice", ENDLESS, [("press", "Go"), ("box", "Get out", "0 1"), ("signal", TERM)],
@@ -311,7 +316,8 @@ CASES = [
     ("A failed save at close is shown; a second close request ends it", {INI + "/": None},
      [("signal", TERM), ("box", "Error Writing File", "Save to File"), ("signal", TERM)], {}),
     ("The display going away saves as the close box would", {},
-     [("set", "Lines Per File:", "3"), ("press", "Help"), ("signal", None)], {INI: settings(lines="3"), "status": None}),
+     [("set", "Lines Per File:", "3"), ("press", "Help"), ("signal", None)],
+     {INI: settings(lines="3"), "status": None}),
 ]
 
 
@@ -345,10 +351,11 @@ def main(backend, program, *only):
     results = []
     for name, files, steps, expect in (c for c in CASES if not only or c[0] in only):
         print(f"== {backend}: {name}", flush=True)
-        started, case, failures = time.monotonic(), None, []
+        started, case, display, failures = time.monotonic(), None, None, []
         with tempfile.TemporaryDirectory() as folder:
-            writers, display = lay_out(folder, files), {"x11": X11, "wayland": Wayland}[backend](dict(os.environ))
+            writers = lay_out(folder, files)
             try:
+                display = {"x11": X11, "wayland": Wayland}[backend](dict(os.environ))
                 case = Case(display, program, folder)
                 failures = case.failures
                 for step, *args in steps:
@@ -364,7 +371,8 @@ def main(backend, program, *only):
                 if case and case.process.poll() is None:
                     case.process.kill()
                     case.process.wait()
-                display.close()
+                if display:
+                    display.close()
                 for fd in writers:
                     os.close(fd)
         for failure in failures:
@@ -381,6 +389,6 @@ if __name__ == "__main__":
         # socket in a folder of our own: by default it goes in ~/.cache, where
         # another run would take it away.
         with tempfile.TemporaryDirectory() as runtime:
-            sys.exit(subprocess.run(["dbus-run-session", "--", sys.executable, *sys.argv],
-                                    env=dict(os.environ, TAV_APP_TEST="in a session", XDG_RUNTIME_DIR=runtime)).returncode)
+            env = dict(os.environ, TAV_APP_TEST="in a session", XDG_RUNTIME_DIR=runtime)
+            sys.exit(subprocess.run(["dbus-run-session", "--", sys.executable, *sys.argv], env=env).returncode)
     sys.exit(main(*sys.argv[1:]))
