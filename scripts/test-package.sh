@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Debian package, installs it on this machine, checks the files it
-# put down, runs the program's start-up tests on the installed program, then
+# put down, runs the end-to-end table (X11) on the installed program, then
 # purges it and checks that nothing of it is left. Needs root, like apt-get.
 set -euo pipefail
 # shellcheck source=scripts/lib.sh
