@@ -131,6 +131,9 @@ TEMPLATE = {"Tavendrillox": (0, 0, 320, 63), "Quit": (263, 7, 50, 14), "Source F
             "Destination Folder:": (68, 21, 105, 14), "Choose the source file": (174, 7, 30, 14),
             "Choose the destination folder": (174, 21, 30, 14), "Help": (213, 21, 50, 14), "Go": (213, 7, 50, 14),
             "Lines Per File:": (68, 35, 40, 14), "Or KB Per File:": (164, 35, 40, 14)}
+# Each label's width, in the dialog's order.
+LABELS = {"Source File:": 38, "Destination Folder:": 60, "Tavendrillox - v1.01": 189, "Lines Per File:": 45,
+          "Or KB Per File:": 47}
 
 
 class Case:
@@ -208,12 +211,19 @@ class Case:
             self.display.shot(f"{os.environ['TAV_SHOTS']}/{name}.png", self.display.windows(self.process.pid)[-1][:5])
 
     def layout(self):
-        """Each control where the template puts it, within a pixel, in the units of the window's size."""
-        at = lambda a: a.get_extents(Atspi.CoordType.WINDOW)
-        frame = at(self.find("Tavendrillox")[0])
+        """Each control where the template puts it, within a pixel, in the dialog units of its font: the average
+        width of its letters, widened just enough for a label whose text would not fit, and their height."""
+        at = lambda a, text=None: a.get_range_extents(0, len(text), Atspi.CoordType.WINDOW) if text else \
+            a.get_extents(Atspi.CoordType.WINDOW)
+        edit, letters = self.find("Source File:")[0], "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+        edit.set_text_contents(letters)
+        measured = poll(lambda: at(edit, letters).width > 0 and at(edit, letters))
+        x, y = ((measured.width // 26 + 1) // 2) / 4, measured.height / 8
+        for text, units in LABELS.items():
+            label = next(a for a in walk(self.app) if a.get_role() == Atspi.Role.LABEL and a.get_name() == text)
+            x = max(x, at(label, text).width / units) if at(label, text).width > int(units * x + 0.5) else x
         for name, units in TEMPLATE.items():
-            e = at(self.find(name)[0])
-            want = [round(u * s) for u, s in zip(units, 2 * (frame.width / 320, frame.height / 63))]
+            e, want = at(self.find(name)[0]), [int(u * s + 0.5) for u, s in zip(units, (x, y, x, y))]
             self.check(all(abs(g - w) <= 1 for g, w in zip((e.x, e.y, e.width, e.height), want)),
                        f"{name!r} at {(e.x, e.y, e.width, e.height)}, not {want}")
 
@@ -356,7 +366,7 @@ def main(backend, program, *only):
             writers = lay_out(folder, files)
             try:
                 display = {"x11": X11, "wayland": Wayland}[backend](dict(os.environ))
-                case = Case(display, program, folder)
+                case = Case(display, os.path.abspath(program), folder)
                 failures = case.failures
                 for step, *args in steps:
                     getattr(case, step)(*args)
