@@ -397,8 +397,10 @@ if __name__ == "__main__":
     if os.environ.get("TAV_APP_TEST") != "in a session":
         # A D-Bus session of our own, where at-spi starts on demand, with its
         # socket in a folder of our own: by default it goes in ~/.cache, where
-        # another run would take it away.
+        # another run would take it away. Without the display we were started
+        # on: at-spi would publish its bus there, for every run on it to find.
         with tempfile.TemporaryDirectory() as runtime:
-            env = dict(os.environ, TAV_APP_TEST="in a session", XDG_RUNTIME_DIR=runtime)
+            env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+            env.update(TAV_APP_TEST="in a session", XDG_RUNTIME_DIR=runtime)
             sys.exit(subprocess.run(["dbus-run-session", "--", sys.executable, *sys.argv], env=env).returncode)
     sys.exit(main(*sys.argv[1:]))
