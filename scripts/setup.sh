@@ -26,11 +26,10 @@ packages=(
 windows=(g++-mingw-w64-x86-64-posix nsis)
 # Every test step: the Windows build too, run under Wine.
 tests=(
-  # the real program driven with key presses
-  xdotool
-  # what a screen reader reads from it: at-spi, read from Debian's Python
-  # in a D-Bus session of its own with the accessibility bus
-  python3-pyatspi at-spi2-core dbus-daemon
+  # the real program driven with key presses, read through at-spi (from
+  # Debian's Python, in a D-Bus session of its own with the accessibility
+  # bus), on X11 and on Wayland: a headless sway, its keyboard and screenshots
+  xdotool python3-pyatspi at-spi2-core dbus-daemon sway wtype grim
   # fuzzing (clang + libFuzzer)
   clang libclang-rt-14-dev
   wine64 fonts-wine

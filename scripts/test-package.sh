@@ -1,14 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Debian package, installs it on this machine, checks the files it
-# put down, runs the program's start-up tests on the installed program, then
-# purges it and checks that nothing of it is left:
-# Needs root, like apt-get, and the tests of the default build
-# (cmake --preset default, as scripts/test.sh builds it).
+# put down, runs the end-to-end table (X11) on the installed program, then
+# purges it and checks that nothing of it is left. Needs root, like apt-get.
 set -euo pipefail
 # shellcheck source=scripts/lib.sh
 source "$(dirname "$0")/lib.sh"
-app_tests=$build_dir/tests/ui/app_tests
-[[ -x $app_tests ]] || { echo "no $app_tests: build the tests first (cmake --preset default)" >&2; exit 1; }
 
 bash scripts/package.sh deb
 deb=./$dist_dir/tavendrillox_${version}_$(dpkg --print-architecture).deb
@@ -50,8 +46,8 @@ done
 if ldd /usr/bin/tavendrillox | grep 'not found'; then exit 1; fi
 echo "as expected: ${#expected[@]} files"
 
-echo "== The installed program's start-up tests"
-TAV_PROGRAM=/usr/bin/tavendrillox tav_on_display "$app_tests" --gtest_brief=1
+echo "== The installed program, worked as a user would"
+tests/ui/app_test.py x11 /usr/bin/tavendrillox
 
 echo "== Purge"
 "${apt[@]}" purge tavendrillox

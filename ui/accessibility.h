@@ -12,6 +12,7 @@
 
 class wxControl;
 class wxDialog;
+class wxEvent;
 class wxString;
 class wxWindow;
 
@@ -27,5 +28,14 @@ bool name_fields_for_screen_readers(wxDialog& dialog);
 bool set_accessible_label(wxWindow& edit, wxControl& label);
 // A description read after the control's own name.
 bool set_accessible_description(wxWindow& control, const wxString& description);
+
+// True if `event` is a command that has been queued to run again a moment
+// later: on GTK, a button's command that assistive technology gave through
+// the accessibility interface, and a popup menu entry's command. GTK runs
+// such a command within the accessibility call (a popup menu within the key
+// or click that opened it), so a box the command shows would keep the
+// program from answering the screen reader, or the tool that pressed it,
+// until the box had gone. Windows presses a control as a user would.
+bool defer_assistive_command(wxEvent& event);
 
 }  // namespace tavui

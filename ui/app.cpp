@@ -1,5 +1,6 @@
 #include "app.h"
 
+#include "accessibility.h"
 #include "closerequests.h"
 #include "maindlg.h"
 #include "nativedesktop.h"
@@ -27,3 +28,7 @@ bool CSplitApp::OnInit() {
 }
 
 int CSplitApp::OnRun() { return 0; }
+
+int CSplitApp::FilterEvent(wxEvent& event) {
+    return tavui::defer_assistive_command(event) ? Event_Processed : Event_Skip;
+}

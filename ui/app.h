@@ -9,6 +9,8 @@ public:
     bool OnInit() override;
     // The dialog has already run: there is no message loop of our own.
     int OnRun() override;
+    // Commands from assistive technology run after its call has returned.
+    int FilterEvent(wxEvent& event) override;
 };
 
 wxDECLARE_APP(CSplitApp);

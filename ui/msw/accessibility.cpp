@@ -54,3 +54,5 @@ bool tavui::set_accessible_label(wxWindow& edit, wxControl& label) {
 bool tavui::set_accessible_description(wxWindow& control, const wxString& description) {
     return annotate(control, PROPID_ACC_DESCRIPTION, description);
 }
+
+bool tavui::defer_assistive_command(wxEvent&) { return false; }

@@ -2,8 +2,11 @@
 #include "accessibility.h"
 
 #include <gtk/gtk.h>
+#include <wx/app.h>
 #include <wx/control.h>
 #include <wx/window.h>
+
+#include <set>
 
 namespace {
 
@@ -38,5 +41,28 @@ bool tavui::set_accessible_description(wxWindow& control, const wxString& descri
     GtkWidget* widget = control.GetHandle();
     if (widget == nullptr) return false;
     atk_object_set_description(gtk_widget_get_accessible(widget), description.utf8_str());
+    return true;
+}
+
+bool tavui::defer_assistive_command(wxEvent& event) {
+    static std::set<const wxEvent*> queued;
+    if (event.GetEventType() != wxEVT_BUTTON && event.GetEventType() != wxEVT_MENU) return false;
+    if (queued.erase(&event) != 0) return false;
+    // A click or key of the user's own is an input event that GTK is
+    // handling. A popup menu runs within the input that opened it, so its
+    // entries' commands all wait their turn, which changes nothing for a user.
+    if (GdkEvent* input = event.GetEventType() == wxEVT_BUTTON ? gtk_get_current_event() : nullptr) {
+        gdk_event_free(input);
+        return false;
+    }
+    // A button's command goes where the button sends it; a menu's, once the
+    // menu has gone, to the window that showed it: the program's one menu is
+    // the main dialog's.
+    wxEvtHandler* target = event.GetEventType() == wxEVT_MENU ? wxTheApp->GetTopWindow()
+                                                              : dynamic_cast<wxEvtHandler*>(event.GetEventObject());
+    if (target == nullptr) return false;
+    wxEvent* again = event.Clone();
+    queued.insert(again);
+    target->QueueEvent(again);
     return true;
 }

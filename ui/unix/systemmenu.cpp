@@ -9,7 +9,8 @@
 
 namespace {
 
-bool in_edit_control(const wxWindow* window) { return wxDynamicCast(window, wxTextCtrl) != nullptr; }
+// dynamic_cast, not wxDynamicCast: that macro casts down before it checks.
+bool in_edit_control(const wxWindow* window) { return dynamic_cast<const wxTextCtrl*>(window) != nullptr; }
 
 }  // namespace
 
@@ -19,7 +20,7 @@ CSystemMenu::CSystemMenu(wxDialog& dialog) : dialog_(dialog), own_menu_(std::mak
 
     dialog_.Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& event) {
         // Edit controls keep their own clipboard menu.
-        if (in_edit_control(wxDynamicCast(event.GetEventObject(), wxWindow))) {
+        if (in_edit_control(dynamic_cast<wxWindow*>(event.GetEventObject()))) {
             event.Skip();
             return;
         }
