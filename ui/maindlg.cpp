@@ -179,6 +179,7 @@ void CSplitDlg::OnInitDialog(wxInitDialogEvent&) {
 }
 
 void CSplitDlg::OnGo(wxCommandEvent&) {
+    if (Ending()) return;
     const CBusy busy(*this);
     ReadControls();
     try {
@@ -192,6 +193,7 @@ void CSplitDlg::OnGo(wxCommandEvent&) {
 }
 
 void CSplitDlg::OnBrowseSource(wxCommandEvent&) {
+    if (Ending()) return;
     const CBusy busy(*this);
     ReadControls();
     {
@@ -203,6 +205,7 @@ void CSplitDlg::OnBrowseSource(wxCommandEvent&) {
 }
 
 void CSplitDlg::OnBrowseDest(wxCommandEvent&) {
+    if (Ending()) return;
     const CBusy busy(*this);
     ReadControls();
     {
@@ -264,6 +267,7 @@ void CSplitDlg::OnCharHook(wxKeyEvent& event) {
 
 void CSplitDlg::OnSysCommand(wxCommandEvent& event) {
     if ((event.GetId() & ~0xF) == res::IDM_ABOUTBOX) {
+        if (Ending()) return;
         const CBusy busy(*this);
         CAboutBox about(this);
         // F1 over the About box opens the help page's About section.

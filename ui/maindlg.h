@@ -90,6 +90,10 @@ private:
     // Saves the settings and ends the dialog with this result, once.
     void Finish(int code);
 
+    // Once a close has been asked for, a command that would open a window
+    // (one that was on its way, say from a screen reader) is ignored.
+    bool Ending() const { return closing_ || closeRequested_; }
+
     // Marks a handler that runs a modal loop of its own; a close request that
     // comes meanwhile is carried out when the last such handler returns.
     class CBusy {
