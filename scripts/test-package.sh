@@ -47,7 +47,7 @@ if ldd /usr/bin/tavendrillox | grep 'not found'; then exit 1; fi
 echo "as expected: ${#expected[@]} files"
 
 echo "== The installed program, worked as a user would"
-tests/ui/app_test.py x11 /usr/bin/tavendrillox
+tests/ui/app_gtk_test.py x11 /usr/bin/tavendrillox
 
 echo "== Purge"
 "${apt[@]}" purge tavendrillox

@@ -1,15 +1,15 @@
 #include "aboutbox.h"
 
-#include "appicon.h"
-#include "controlstyle.h"
-#include "dialogfont.h"
 #include "resource.h"
+#include "resources.h"
 #include "version.h"
 
 #include <wx/button.h>
 #include <wx/icon.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
+
+using namespace tavui;
 
 // OK, Enter, Esc and the close box all end it; nobody looks at the result.
 CAboutBox::CAboutBox(wxWindow* parent)

@@ -10,5 +10,5 @@ public:
     explicit CAboutBox(wxWindow* parent);
 
 private:
-    CDialogLayout layout_;
+    tavui::CDialogLayout layout_;
 };

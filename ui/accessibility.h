@@ -5,7 +5,7 @@
 // each Browse button gets a description that tells the two apart, through
 // the platform's accessibility interface, without moving anything on screen
 // or changing the tab order. Each platform has its own file:
-// unix/accessibility.cpp (ATK, read through at-spi), msw/accessibility.cpp
+// gtk/accessibility.cpp (ATK, read through at-spi), msw/accessibility.cpp
 // (the system's annotation of existing controls, read through MSAA and UI
 // Automation).
 #pragma once

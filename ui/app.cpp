@@ -1,9 +1,8 @@
 #include "app.h"
 
 #include "accessibility.h"
-#include "closerequests.h"
+#include "desktop.h"
 #include "maindlg.h"
-#include "nativedesktop.h"
 #include "startup.h"
 
 #include "tav/split.h"
@@ -14,15 +13,15 @@ wxIMPLEMENT_APP(CSplitApp);
 bool CSplitApp::OnInit() {
     // The base class would parse the command line; the program takes no
     // arguments and ignores any it is given.
-    if (!prepare_platform()) return false;
-    CNativeDesktop desktop;
+    if (!tavui::prepare_platform()) return false;
+    tavui::CNativeDesktop desktop;
     // A signal stops a split at its next block or wait.
     const auto split = [](const tav::SplitSettings& s, tav::MessageSink& sink) {
         tav::SplitRun().stop_on(tav::process_stop_request()).run(s, sink);
     };
     CSplitDlg dialog(desktop, split, TAV_HELP_URL);
     SetTopWindow(&dialog);
-    const CCloseRequests requests(dialog);
+    const tavui::CCloseRequests requests(dialog);
     dialog.ShowModal();
     return true;
 }

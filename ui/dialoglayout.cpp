@@ -1,10 +1,48 @@
 #include "dialoglayout.h"
 
-#include "dialogunits.h"
-
 #include <wx/dialog.h>
 #include <wx/event.h>
+#include <wx/fontenum.h>
+#include <wx/settings.h>
 #include <wx/stattext.h>
+#include <wx/string.h>
+#include <wx/window.h>
+
+#include <cmath>
+
+namespace tavui {
+
+wxFont dialog_font() {
+    static const wxString kFace = "MS Sans Serif";
+    if (wxFontEnumerator::IsValidFacename(kFace)) return wxFont(wxFontInfo(8).FaceName(kFace));
+    return wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+}
+
+CDialogUnits::CDialogUnits(const wxWindow& window) : window_(window) {
+    // The system's own measure of a dialog font: the average width of the
+    // letters, rounded, and the height.
+    const wxSize letters = window.GetTextExtent("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    x_unit_ = ((letters.x / 26 + 1) / 2) / 4.0;
+    y_unit_ = letters.y / 8.0;
+}
+
+void CDialogUnits::Fit(const wxString& text, int width) {
+    if (width <= 0) return;
+    // Text that fits the box as placed changes nothing: the templates leave a
+    // unit or more between a label and the control after it.
+    const int text_width = window_.GetTextExtent(text).x;
+    if (text_width <= ToPixels(wxSize(width, 0)).x) return;
+    x_unit_ = text_width / static_cast<double>(width);
+}
+
+wxPoint CDialogUnits::ToPixels(int x, int y) const {
+    return wxPoint(static_cast<int>(std::lround(x * x_unit_)), static_cast<int>(std::lround(y * y_unit_)));
+}
+
+wxSize CDialogUnits::ToPixels(wxSize size) const {
+    const wxPoint p = ToPixels(size.x, size.y);
+    return wxSize(p.x, p.y);
+}
 
 CDialogLayout::CDialogLayout(wxDialog& dialog, wxSize size) : dialog_(dialog), size_(size) {
     dialog_.Bind(wxEVT_DPI_CHANGED, &CDialogLayout::OnDPIChanged, this);
@@ -54,3 +92,5 @@ void CDialogLayout::OnDPIChanged(wxDPIChangedEvent& event) {
         dialog_.Move(centre - dialog_.GetSize() / 2);
     });
 }
+
+}  // namespace tavui

@@ -2,16 +2,9 @@
 
 #include "aboutbox.h"
 #include "accessibility.h"
-#include "appicon.h"
-#include "chooserstart.h"
-#include "controlstyle.h"
-#include "cwdguard.h"
 #include "desktop.h"
-#include "dialogfont.h"
-#include "localhelp.h"
-#include "messagebox.h"
-#include "modalwindows.h"
 #include "resource.h"
+#include "resources.h"
 #include "systemmenu.h"
 #include "text.h"
 
@@ -30,6 +23,8 @@
 #include <wx/utils.h>
 
 #include <new>
+
+using namespace tavui;
 
 namespace {
 
@@ -98,7 +93,7 @@ CSplitDlg::CSplitDlg(CDesktop& desktop, SplitAction split, wxString helpPageUrl)
     quitButton_->SetDefault();
     keep_arrow_keys_in_groups(*this);
     SetDropTarget(new CPathDropTarget([this](const wxString& path) { OnDropPath(path); }));
-    systemMenu_ = std::make_unique<CSystemMenu>(*this);
+    systemMenu_ = CSystemMenu::For(*this);
     BindHandlers();
     CentreOnScreen();
 }
@@ -154,13 +149,11 @@ void CSplitDlg::BindHandlers() {
 // it lacks becomes what the core makes of it ("?"), and the fields show that
 // from then on, as a dialog working in that character set would.
 void CSplitDlg::ReadControls() {
-    using tavui::to_bytes;
     fields_ = {to_bytes(sourceEdit_->GetValue()), to_bytes(destEdit_->GetValue()), to_bytes(kbEdit_->GetValue()),
                to_bytes(linesEdit_->GetValue())};
 }
 
 void CSplitDlg::ShowFields() {
-    using tavui::to_wx;
     sourceEdit_->ChangeValue(to_wx(fields_.source));
     destEdit_->ChangeValue(to_wx(fields_.dest));
     kbEdit_->ChangeValue(to_wx(fields_.kb));
@@ -171,7 +164,7 @@ wxMenu& CSplitDlg::SystemMenu() const { return systemMenu_->Menu(); }
 
 void CSplitDlg::OnInitDialog(wxInitDialogEvent&) {
     // Where the platform refuses, the dialog still works the same for everyone.
-    tavui::name_fields_for_screen_readers(*this);
+    name_fields_for_screen_readers(*this);
     SetIcons(app_icons());
     tav::SettingsFile().load(fields_);
     ShowFields();
@@ -198,8 +191,8 @@ void CSplitDlg::OnBrowseSource(wxCommandEvent&) {
     ReadControls();
     {
         const CCurrentDirGuard keep;
-        if (const auto path = desktop_.ChooseFile(this, file_chooser_start(tavui::to_wx(fields_.source))))
-            fields_.source = tavui::to_bytes(*path);
+        if (const auto path = desktop_.ChooseFile(this, file_chooser_start(to_wx(fields_.source))))
+            fields_.source = to_bytes(*path);
     }
     ShowFields();
 }
@@ -210,8 +203,8 @@ void CSplitDlg::OnBrowseDest(wxCommandEvent&) {
     ReadControls();
     {
         const CCurrentDirGuard keep;
-        const auto path = desktop_.ChooseFolder(this, folder_chooser_start(tavui::to_wx(fields_.dest)));
-        if (path && !path->empty()) fields_.dest = tavui::to_bytes(*path);
+        const auto path = desktop_.ChooseFolder(this, folder_chooser_start(to_wx(fields_.dest)));
+        if (path && !path->empty()) fields_.dest = to_bytes(*path);
     }
     ShowFields();
 }
@@ -285,7 +278,7 @@ void CSplitDlg::OnSysCommand(wxCommandEvent& event) {
 
 void CSplitDlg::OnDropPath(const wxString& path) {
     ReadControls();
-    (wxDirExists(path) ? fields_.dest : fields_.source) = tavui::to_bytes(path);
+    (wxDirExists(path) ? fields_.dest : fields_.source) = to_bytes(path);
     ShowFields();
 }
 

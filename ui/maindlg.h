@@ -4,7 +4,7 @@
 #pragma once
 
 #include "dialoglayout.h"
-#include "dialogsink.h"
+#include "messagebox.h"
 
 #include "tav/splitsettings.h"
 
@@ -14,8 +14,6 @@
 #include <functional>
 #include <memory>
 
-class CDesktop;
-class CSystemMenu;
 class wxButton;
 class wxCommandEvent;
 class wxCloseEvent;
@@ -28,6 +26,11 @@ namespace tav {
 class MessageSink;
 }  // namespace tav
 
+namespace tavui {
+class CDesktop;
+class CSystemMenu;
+}  // namespace tavui
+
 class CSplitDlg : public wxDialog {
 public:
     // Runs one split (Go).
@@ -39,7 +42,7 @@ public:
     // What the dialog works with beyond its own windows: the desktop's
     // choosers and browser, the split behind Go, and the web page Help opens
     // (empty: the local help page, as F1 opens).
-    CSplitDlg(CDesktop& desktop, SplitAction split, wxString helpPageUrl);
+    CSplitDlg(tavui::CDesktop& desktop, SplitAction split, wxString helpPageUrl);
     // Saves the settings unless closing the dialog has done so.
     ~CSplitDlg() override;
 
@@ -107,12 +110,12 @@ private:
         CSplitDlg& dialog_;
     };
 
-    CDesktop& desktop_;
+    tavui::CDesktop& desktop_;
     SplitAction split_;
     wxString helpPageUrl_;
-    CDialogSink sink_;
-    CDialogLayout layout_;
-    std::unique_ptr<CSystemMenu> systemMenu_;
+    tavui::CDialogSink sink_;
+    tavui::CDialogLayout layout_;
+    std::unique_ptr<tavui::CSystemMenu> systemMenu_;
 
     // The four values as the core takes them: read from the controls at a
     // button press, shown in them after a load, a choice or a run.

@@ -3,7 +3,7 @@
 // window manager owns that menu (GTK), the dialog keeps a menu of its own and
 // offers it as the context menu of its background, also opened by the menu
 // key or Shift+F10. Choosing the entry sends the dialog a wxEVT_MENU event
-// with the command. Each platform has its own file: unix/systemmenu.cpp,
+// with the command. Each platform has its own file: gtk/systemmenu.cpp,
 // msw/systemmenu.cpp.
 #pragma once
 
@@ -12,18 +12,16 @@
 class wxDialog;
 class wxMenu;
 
+namespace tavui {
+
 class CSystemMenu {
 public:
-    // Adds the entry; the dialog must outlive this object.
-    explicit CSystemMenu(wxDialog& dialog);
-    ~CSystemMenu();
-    CSystemMenu(const CSystemMenu&) = delete;
-    CSystemMenu& operator=(const CSystemMenu&) = delete;
-
+    virtual ~CSystemMenu() = default;
     // The menu as the user sees it.
-    wxMenu& Menu() const;
+    virtual wxMenu& Menu() = 0;
 
-private:
-    wxDialog& dialog_;
-    std::unique_ptr<wxMenu> own_menu_;  // only where the dialog keeps its own
+    // Adds the entry to `dialog`'s menu; the dialog must outlive the result.
+    static std::unique_ptr<CSystemMenu> For(wxDialog& dialog);
 };
+
+}  // namespace tavui

@@ -1,4 +1,4 @@
-#include "msw/sockets.h"
+#include "msw/startupseam.h"
 
 #include "support/dialoghook.h"
 #include "text.h"
@@ -7,6 +7,9 @@
 #include <wx/toplevel.h>
 
 #include <windows.h>
+
+using tavui::prepare_platform;
+using tavui::sockets_ready;
 
 // Without Windows Sockets 1.1 the program says so in a box of its own, with
 // the application's name as caption, and ends before any window opens.

@@ -10,7 +10,9 @@
 #include <optional>
 #include <vector>
 
-class CScriptedDesktop : public CDesktop {
+using tavui::ChooserStart;
+
+class CScriptedDesktop : public tavui::CDesktop {
 public:
     // nothing: the user cancels. `wander_to`: a folder the chooser changes
     // into while it is open, as a real file dialog may.

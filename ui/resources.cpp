@@ -1,10 +1,14 @@
-#include "appicon.h"
+#include "resources.h"
+
+#include "stringtable.h"
+#include "text.h"
 
 #include <wx/icon.h>
-#include <wx/iconbndl.h>
 
 #include "tavendrillox16.xpm"
 #include "tavendrillox32.xpm"
+
+namespace tavui {
 
 wxIconBundle app_icons() {
     wxIconBundle icons;
@@ -14,3 +18,7 @@ wxIconBundle app_icons() {
 }
 
 wxIcon app_icon_large() { return wxIcon(tavendrillox32_xpm); }
+
+wxString string_resource(int id) { return to_wx(std::string(res::load_string(id))); }
+
+}  // namespace tavui

@@ -1,32 +1,25 @@
-#include "closerequests.h"
+// Signals close the dialog through GTK's event loop; GDK's end when the
+// display goes away is turned into a save first.
+#include "startup.h"
 
 #include "maindlg.h"
-
-#include "tav/stoprequest.h"
-
-#include <wx/app.h>
+#include "unix/signals.h"
 
 #include <gdk/gdk.h>
 #ifdef GDK_WINDOWING_X11
 #include <X11/Xlib.h>
 #endif
 
-#include <csignal>
 #include <cstring>
 #include <string_view>
 #include <unistd.h>
 
-namespace {
+namespace tavui {
 
-// Ctrl+C in a terminal, a session ending and the terminal going away.
-constexpr int kCloseSignals[] = {SIGINT, SIGTERM, SIGHUP};
+namespace {
 
 // The dialog requests go to, while there is one.
 CSplitDlg* g_dialog = nullptr;
-
-// The toolkit's own handler of each signal, which has the event loop call
-// close_on_signal(), in whatever loop is running (a box's or a menu's too).
-void (*toolkit_handler[NSIG])(int);
 
 gboolean request_close(gpointer) {
     if (g_dialog != nullptr) g_dialog->RequestClose();
@@ -36,28 +29,7 @@ gboolean request_close(gpointer) {
 // The close may show a box (a failed save) and wait on it; it runs from a
 // source of its own, so that the toolkit keeps taking signals meanwhile and
 // the next one can take that box away.
-void close_on_signal(int) { g_idle_add_full(G_PRIORITY_HIGH, request_close, nullptr, nullptr); }
-
-// Runs where the signal came: a split run may not be back in an event loop
-// for a while (a source that never ends, a read that waits), so it is asked
-// to stop here.
-void on_close_signal(int signal) {
-    tav::process_stop_request().request();
-    toolkit_handler[signal](signal);
-}
-
-void install_signal_handlers() {
-    for (const int signal : kCloseSignals) {
-        wxTheApp->SetSignalHandler(signal, close_on_signal);
-        struct sigaction toolkit {};
-        ::sigaction(signal, nullptr, &toolkit);
-        toolkit_handler[signal] = toolkit.sa_handler;
-        struct sigaction ours {};
-        ours.sa_handler = on_close_signal;
-        for (const int other : kCloseSignals) sigaddset(&ours.sa_mask, other);
-        ::sigaction(signal, &ours, nullptr);
-    }
-}
+void close_on_signal() { g_idle_add_full(G_PRIORITY_HIGH, request_close, nullptr, nullptr); }
 
 // The display is gone: GDK would end the process at once. Nothing can be
 // shown any more; the settings are saved as the close box would, and the
@@ -107,10 +79,17 @@ void watch_display() {
 
 }  // namespace
 
+bool prepare_platform() {
+    ignore_write_signals();
+    return true;
+}
+
 CCloseRequests::CCloseRequests(CSplitDlg& dialog) {
     g_dialog = &dialog;
-    install_signal_handlers();
+    on_close_signals(close_on_signal);
     watch_display();
 }
 
 CCloseRequests::~CCloseRequests() { g_dialog = nullptr; }
+
+}  // namespace tavui

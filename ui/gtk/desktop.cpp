@@ -1,7 +1,13 @@
-#include "nativedesktop.h"
+// GTK's own file chooser dialogs, and the desktop's browser, which gets the
+// whole address, section and all.
+#include "desktop.h"
 
 #include <wx/dirdlg.h>
 #include <wx/filedlg.h>
+#include <wx/log.h>
+#include <wx/utils.h>
+
+namespace tavui {
 
 std::optional<wxString> CNativeDesktop::ChooseFile(wxWindow* owner, const ChooserStart& start) {
     // "*", not "*.*": here that would hide the names without a dot.
@@ -21,3 +27,11 @@ std::optional<wxString> CNativeDesktop::ChooseFolder(wxWindow* owner, const wxSt
     if (path.empty()) return std::nullopt;
     return path;
 }
+
+void CNativeDesktop::OpenPage(const wxString& url) {
+    // Without a browser wx would log an error and show it in a box of its own.
+    wxLogNull quiet;
+    wxLaunchDefaultBrowser(url);
+}
+
+}  // namespace tavui

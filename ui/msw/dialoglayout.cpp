@@ -2,11 +2,13 @@
 // focus on an arrow key to the next control in tab order, across groups;
 // here the arrow keys do what the system's dialog manager does with the
 // template's groups instead.
-#include "controlstyle.h"
+#include "dialoglayout.h"
 
 #include <wx/dialog.h>
 #include <wx/stattext.h>
 #include <wx/msw/private.h>
+
+namespace tavui {
 
 namespace {
 
@@ -58,3 +60,5 @@ void set_plain_text(wxStaticText& label, const wxString& text) {
 void keep_arrow_keys_in_groups(wxDialog& dialog) {
     dialog.Bind(wxEVT_NAVIGATION_KEY, [&dialog](wxNavigationKeyEvent& event) { OnNavigationKey(dialog, event); });
 }
+
+}  // namespace tavui

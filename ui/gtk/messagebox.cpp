@@ -1,11 +1,21 @@
-// GTK runs each modal window (the toolkit's message box, a chooser, a wx
-// dialog) and each popup menu in a loop of its own; closing the window or
-// cancelling the menu ends that loop as the user would.
-#include "modalwindows.h"
+// GTK has one kind of message dialog; the toolkit's is the system's. GTK runs
+// each modal window (a message box, a chooser, a wx dialog) and each popup
+// menu in a loop of its own; closing the window or cancelling the menu ends
+// that loop as the user would.
+#include "messagebox.h"
 
+#include <wx/utils.h>
 #include <wx/window.h>
 
 #include <gtk/gtk.h>
+
+namespace tavui {
+
+int CMessageBox::ShowModal() {
+    // While the box waits for the user, the program is not busy.
+    const wxBusyCursorSuspender normal_cursor;
+    return wxMessageDialog::ShowModal();
+}
 
 void close_modal_windows(wxWindow& owner) {
     // Held while closing some of them destroys them.
@@ -22,3 +32,5 @@ void close_modal_windows(wxWindow& owner) {
     }
     g_list_free_full(windows, g_object_unref);
 }
+
+}  // namespace tavui

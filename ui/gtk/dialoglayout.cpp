@@ -1,8 +1,10 @@
 // GTK has no groups of controls nor control ids; its arrow keys move the
 // focus as GTK users expect.
-#include "controlstyle.h"
+#include "dialoglayout.h"
 
 #include <wx/stattext.h>
+
+namespace tavui {
 
 void start_group(wxWindow&) {}
 
@@ -11,3 +13,5 @@ void clear_control_id(wxWindow&) {}
 void set_plain_text(wxStaticText& label, const wxString& text) { label.SetLabelText(text); }
 
 void keep_arrow_keys_in_groups(wxDialog&) {}
+
+}  // namespace tavui

@@ -3,8 +3,8 @@
 # as a user would: keys through the display server (xdotool on X11, wtype on
 # Wayland), fields, buttons and boxes found and read through at-spi, which is
 # the same on both. One table of cases for both:
-#   app_test.py x11|wayland PROGRAM [CASE...]
-# or runs a command on such a display server: app_test.py wayland -- COMMAND...
+#   app_gtk_test.py x11|wayland PROGRAM [CASE...]
+# or runs a command on such a display server: app_gtk_test.py wayland -- COMMAND...
 # Wayland is a headless sway, as nobody when we are root (sway refuses root).
 # TAV_SHOTS names a folder for screenshots of the dialog and the About box.
 import glob, json, os, pwd, signal, subprocess, sys, tempfile, time
