@@ -10,5 +10,5 @@ tav_setup --windows
 tav_wxmsw
 tav_build windows windows_zip
 mkdir -p "$dist_dir"
-cp "$win_dir/tavendrillox-$version-win64.zip" "$dist_dir/"
+cp "$tav_dir/tavendrillox-$version-win64.zip" "$dist_dir/"
 echo "$dist_dir/tavendrillox-$version-win64.zip"

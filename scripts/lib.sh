@@ -1,8 +1,9 @@
 # shellcheck shell=bash
 # What every script here shares; each sources it first. It moves to the
 # checkout's root and sets: $version (the CMake project version, the one
-# place it is kept), the build folders (one per CMake preset, see
-# CMakePresets.json), the compiler cache, and these functions.
+# place it is kept), the folders that are not a preset's build folder, the
+# compiler cache, and these functions. Build folders are named only in
+# CMakePresets.json: tav_build says where a preset's is.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$PWD
@@ -10,10 +11,6 @@ root=$PWD
 version=$(sed -n 's/^project(Tavendrillox VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 [[ -n $version ]] || { echo "no project version in CMakeLists.txt" >&2; exit 1; }
 
-# The folders each step writes.
-build_dir=build        # preset default: the program and its tests
-sanitize_dir=build-sanitize
-win_dir=build-win      # preset windows: the Windows program, its tests, zip and installer
 deb_dir=build-deb      # the Debian package's clean copy of the tree
 dist_dir=dist          # what a user gets: the .deb, the zip, the installer
 
@@ -31,11 +28,12 @@ tav_setup() {
   [[ ${TAV_SETUP_DONE:-} == 1 ]] || bash scripts/setup.sh "$@"
 }
 
-# Configures and builds a preset: tav_build PRESET [TARGET...]
+# Configures and builds a preset: tav_build PRESET [TARGET...]. Sets
+# $tav_dir to the preset's build folder, as CMake reports it.
 tav_build() {
   local preset=$1
   shift
-  cmake --preset "$preset" >/dev/null
+  tav_dir=$(cmake --preset "$preset" | sed -n 's/^-- Build files have been written to: //p')
   cmake --build --preset "$preset" -j"$(nproc)" ${1:+--target "$@"}
 }
 

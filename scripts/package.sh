@@ -60,8 +60,9 @@ deb() {
 windows() {
   local setup=tavendrillox-$version-setup.exe
   bash scripts/build-windows.sh
-  cmake --build --preset windows --target windows_setup
-  cp "$win_dir/$setup" "$dist_dir/"
+  tav_wxmsw
+  tav_build windows windows_setup
+  cp "$tav_dir/$setup" "$dist_dir/"
   echo "Built $dist_dir/$setup ($(stat -c %s "$dist_dir/$setup") bytes)"
 }
 

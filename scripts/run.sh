@@ -11,7 +11,7 @@ source "$(dirname "$0")/lib.sh"
 tav_setup
 tav_build default tavendrillox
 
-program=$root/$build_dir/ui/tavendrillox
+program=$tav_dir/ui/tavendrillox
 cd "$here"
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
   exec "$program"

@@ -13,17 +13,17 @@ packages=(
   # GTK's own headers: screen readers' names for the fields (ATK), and
   # message boxes ended from outside (a signal)
   libgtk-3-dev
-  # the desktop icons are rendered from their drawings at build time
-  librsvg2-bin imagemagick
   # a virtual display, for running the program on a headless machine
   xvfb xauth
   # compiled objects kept between builds (scripts/lib.sh)
   ccache
 )
+# Icons rendered at build time: the desktop's from their drawing (the Debian
+# package, and the tests that compare them), the Windows program's .ico.
+icons=(librsvg2-bin imagemagick)
 # The Windows build: the cross compiler, with which wxMSW is built from
 # Debian's source package (scripts/wxmsw.sh), and NSIS for the installer.
-# Its icon is made by ImageMagick too.
-windows=(g++-mingw-w64-x86-64-posix nsis)
+windows=(g++-mingw-w64-x86-64-posix nsis "${icons[@]}")
 # Every test step: the Windows build too, run under Wine.
 tests=(
   # the real program driven with key presses, read through at-spi (from
@@ -37,7 +37,7 @@ tests=(
 for set in "$@"; do
   case $set in
     --windows) packages+=("${windows[@]}") ;;
-    --package) packages+=(dpkg-dev debhelper lintian desktop-file-utils appstream) ;;
+    --package) packages+=(dpkg-dev debhelper lintian desktop-file-utils appstream "${icons[@]}") ;;
     --tests) packages+=("${tests[@]}" "${windows[@]}") ;;
     *) echo "usage: setup.sh [--windows] [--tests] [--package]" >&2; exit 2 ;;
   esac

@@ -8,7 +8,7 @@ source "$(dirname "$0")/lib.sh"
 tav_setup --tests
 tav_wxmsw
 tav_build windows core_tests ui_tests app_tests tavbench tavendrillox
-bash scripts/check-vector-code.sh "$win_dir/ui/tavendrillox.exe"
+bash scripts/check-vector-code.sh "$tav_dir/ui/tavendrillox.exe"
 
-export WINEPREFIX=${WINEPREFIX:-$root/$win_dir/wineprefix}
-tav_on_display bash scripts/wine-tests.sh "$win_dir"
+export WINEPREFIX=${WINEPREFIX:-$tav_dir/wineprefix}
+tav_on_display bash scripts/wine-tests.sh "$tav_dir"

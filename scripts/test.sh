@@ -18,17 +18,13 @@ step() {
   step_started=$SECONDS
 }
 
-run_ctest() {
-  (cd "$1" && tav_on_display ctest --output-on-failure -j"$(nproc)")
-}
-
 step "Build and test"
 tav_build default
-run_ctest "$build_dir"
+tav_on_display ctest --preset default -j"$(nproc)"
 
 step "Sanitizer build and test (ASan + UBSan)"
 tav_build sanitize
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest "$sanitize_dir"
+tav_on_display ctest --preset sanitize -j"$(nproc)"
 
 # The Windows program and its tests under Wine, then what a user gets: the
 # zip and the installer (made together, in the same build folder), the

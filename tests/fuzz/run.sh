@@ -13,7 +13,6 @@ shift || true
 targets=("$@")
 ((${#targets[@]})) || targets=(textfile split settings)
 
-build=build-fuzz
 tav_setup --tests
 tav_build fuzz >/dev/null
 
@@ -29,7 +28,7 @@ fuzz() {
   local t=$1 corpus=()
   mkdir -p "$work/$t" "$work/$t.tmp"
   [[ -d tests/fuzz/corpus/$t ]] && corpus+=("tests/fuzz/corpus/$t")
-  TMPDIR=$work/$t.tmp "$build/tests/fuzz/${t}_fuzz" -max_total_time="$seconds" -max_len=4096 -timeout=20 \
+  TMPDIR=$work/$t.tmp "$tav_dir/tests/fuzz/${t}_fuzz" -max_total_time="$seconds" -max_len=4096 -timeout=20 \
     -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$PWD/tests/fuzz/crash-$t-" "$work/$t" \
     "${corpus[@]}" 2>"$work/$t.log"
 }
