@@ -326,7 +326,7 @@ CASES = [
     ("A failed save at close is shown; a second close request ends it", {INI + "/": None},
      [("signal", TERM), ("box", "Error Writing File", "Save to File"), ("signal", TERM)], {}),
     ("The display going away saves as the close box would", {},
-     [("set", "Lines Per File:", "3"), ("press", "Help"), ("signal", None)],
+     [("set", "Lines Per File:", "3"), ("press", "Help"), ("opened", HELP), ("signal", None)],
      {INI: settings(lines="3"), "status": None}),
 ]
 
