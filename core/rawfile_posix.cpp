@@ -7,6 +7,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <ctime>
 #include <deque>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -322,6 +324,28 @@ bool replace_file(const std::string& from, const std::string& to) {
     return true;
 }
 
+unsigned processors_available() {
+#ifdef __linux__
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (::sched_getaffinity(0, sizeof set, &set) == 0) return static_cast<unsigned>(std::max(CPU_COUNT(&set), 1));
+    // A machine with more processors than the set holds bits for.
+#endif
+    return std::max(std::thread::hardware_concurrency(), 1u);
+}
+
+std::chrono::nanoseconds processor_time() {
+    timespec t{};
+    if (::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t) != 0) return {};
+    return std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec);
+}
+
+std::chrono::nanoseconds processor_time_step() {
+    timespec t{};
+    if (::clock_getres(CLOCK_PROCESS_CPUTIME_ID, &t) != 0) return std::chrono::milliseconds(10);
+    return std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec);
+}
+
 bool remove_file(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 void remove_leftovers(const std::string& prefix, std::size_t tail, std::string_view alphabet) {
@@ -440,6 +464,12 @@ std::optional<FileId> RawFile::id() const {
     struct stat st {};
     if (!is_open() || ::fstat(static_cast<int>(handle_), &st) != 0) return std::nullopt;
     return to_file_id(st);
+}
+
+std::uint64_t RawFile::length() const {
+    struct stat st {};
+    if (!is_open() || !regular_ || ::fstat(static_cast<int>(handle_), &st) != 0) return 0;
+    return static_cast<std::uint64_t>(st.st_size);
 }
 
 namespace {

@@ -11,20 +11,18 @@ namespace tav {
 
 namespace {
 
-// Buffers start on a page boundary: the kernel copies whole pages fastest.
-constexpr std::size_t kPage = 4096;
 // A stretch with no LF to expand that is at least this long is copied with
 // memcpy; a shorter one goes through the expanding copy with what follows.
 constexpr std::size_t kMinPlainStretch = 256;
 
-std::unique_ptr<char[], AlignedDelete> allocate_buffer(std::size_t size) {
-    return std::unique_ptr<char[], AlignedDelete>(
-        static_cast<char*>(::operator new[](size, std::align_val_t{kPage})));
-}
-
 }  // namespace
 
 void AlignedDelete::operator()(char* p) const { ::operator delete[](p, std::align_val_t{kPage}); }
+
+std::unique_ptr<char[], AlignedDelete> allocate_page_aligned(std::size_t size) {
+    return std::unique_ptr<char[], AlignedDelete>(
+        static_cast<char*>(::operator new[](size, std::align_val_t{kPage})));
+}
 
 RawBlock RawBlock::of(std::string_view text) {
     RawBlock block{text, {}};
@@ -35,7 +33,7 @@ RawBlock RawBlock::of(std::string_view text) {
 // ---------------------------------------------------------------- TextInFile
 
 TextInFile::TextInFile(std::size_t buffer_size)
-    : capacity_(std::max<std::size_t>(buffer_size, 1)), buffer_(allocate_buffer(kPage + capacity_)) {}
+    : capacity_(std::max<std::size_t>(buffer_size, 1)), buffer_(allocate_page_aligned(kPage + capacity_)) {}
 
 bool TextInFile::open(const std::string& path) { return open_with(path, true); }
 
@@ -51,17 +49,27 @@ bool TextInFile::open_with(const std::string& path, bool create_missing) {
     return good();
 }
 
-bool TextInFile::refill() {
-    if (ended_ || !file_.is_open()) return false;
-    const std::ptrdiff_t n = file_.read(buffer_.get() + kPage, capacity_, stop_);
-    if (n > 0) {
-        pos_ = kPage;
-        fill_ = kPage + static_cast<std::size_t>(n);
-        return true;
+// Reads the next bytes of the file to `into`: their count, or 0 once the input
+// has ended (at the end of the file, a read error or a stop).
+std::ptrdiff_t TextInFile::read_into(char* into) {
+    if (ended_ || !file_.is_open()) return 0;
+    std::ptrdiff_t n = file_.read(into, capacity_, stop_);
+    if (n == 0 && look_again_ && !file_.is_char_device()) {
+        look_again_();
+        n = file_.read(into, capacity_, stop_);
     }
+    if (n > 0) return n;
     ended_ = true;
     read_error_ = n == -1;
-    return false;
+    return 0;
+}
+
+bool TextInFile::refill() {
+    const std::ptrdiff_t n = read_into(buffer_.get() + kPage);
+    if (n == 0) return false;
+    pos_ = kPage;
+    fill_ = kPage + static_cast<std::size_t>(n);
+    return true;
 }
 
 TextInFile& TextInFile::get(char& ch) {
@@ -101,14 +109,36 @@ TextInFile& TextInFile::get(char& ch) {
     }
 }
 
-RawBlock TextInFile::end_of_input() {
+RawBlock TextInFile::end_of_input(char* at) {
     if (held_cr_) {
         held_cr_ = false;
-        buffer_[0] = '\r';
-        return {{buffer_.get(), 1}, {}};
+        *at = '\r';
+        return {{at, 1}, {}};
     }
     flags_ |= kEof | kFail;
     return {};
+}
+
+// The raw block of bytes just read to [begin, end), with a byte of room
+// before begin: ends at a 0x1A, puts a CR held back from the previous block
+// in front and holds back a final CR. Empty when nothing is left of them.
+RawBlock TextInFile::raw_block(char* begin, char* end) {
+    textscan::Census census;
+    if (char* const stop = const_cast<char*>(textscan::scan(begin, end, ctrl_z_ends(), census)); stop != end) {
+        end = stop;  // at a 0x1A
+        ended_ = true;
+    }
+    if (held_cr_) {
+        held_cr_ = false;
+        *--begin = '\r';
+        if (end - begin > 1 && begin[1] == '\n') ++census.pairs;
+    }
+    // Whether a final CR pairs with an LF depends on the next block.
+    if (end != begin && end[-1] == '\r' && !ended_) {
+        --end;
+        held_cr_ = true;
+    }
+    return {{begin, static_cast<std::size_t>(end - begin)}, census};
 }
 
 RawBlock TextInFile::read_raw_block() {
@@ -117,28 +147,24 @@ RawBlock TextInFile::read_raw_block() {
         return {};
     }
     for (;;) {
-        if (pos_ == fill_ && !refill()) return end_of_input();
-        char* begin = buffer_.get() + pos_;
-        char* end = buffer_.get() + fill_;
+        if (pos_ == fill_ && !refill()) return end_of_input(buffer_.get());
+        // The block was read in after the slack page: there is room for a held CR.
+        char* const begin = buffer_.get() + pos_;
+        char* const end = buffer_.get() + fill_;
         pos_ = fill_;
-        textscan::Census census;
-        if (char* const stop = const_cast<char*>(textscan::scan(begin, end, ctrl_z_ends(), census)); stop != end) {
-            end = stop;  // at a 0x1A
-            ended_ = true;
-            fill_ = pos_ = static_cast<std::size_t>(stop - buffer_.get());
-        }
-        if (held_cr_) {
-            // The block was just read in after the slack page: there is room.
-            held_cr_ = false;
-            *--begin = '\r';
-            if (end - begin > 1 && begin[1] == '\n') ++census.pairs;
-        }
-        // Whether a final CR pairs with an LF depends on the next block.
-        if (end != begin && end[-1] == '\r' && !ended_) {
-            --end;
-            held_cr_ = true;
-        }
-        if (end != begin) return {{begin, static_cast<std::size_t>(end - begin)}, census};
+        if (const RawBlock block = raw_block(begin, end); !block.text.empty()) return block;
+    }
+}
+
+RawBlock TextInFile::read_raw_block_into(char* into) {
+    if (!good()) {
+        flags_ |= kFail;
+        return {};
+    }
+    for (;;) {
+        const std::ptrdiff_t n = read_into(into);
+        if (n == 0) return end_of_input(into);
+        if (const RawBlock block = raw_block(into, into + n); !block.text.empty()) return block;
     }
 }
 
@@ -152,7 +178,7 @@ bool TextInFile::close() {
 
 TextOutFile::TextOutFile(std::size_t buffer_size)
     : capacity_(std::max<std::size_t>(buffer_size, 2)),
-      buffer_(allocate_buffer(capacity_ + textscan::kExpandSlack)) {}
+      buffer_(allocate_page_aligned(capacity_ + textscan::kExpandSlack)) {}
 
 TextOutFile::~TextOutFile() {
     if (file_.is_open()) {
