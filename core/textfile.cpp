@@ -217,7 +217,9 @@ bool TextOutFile::flush() {
 }
 
 // Writes every whole buffer's worth, keeping the few bytes the copy loop put
-// beyond the capacity for the next write, so that writes stay page-sized.
+// beyond the capacity for the next write, so that each write is a whole
+// buffer at a whole buffer's place in the file: the system then keeps the
+// file's pages in large pieces, which a third of the time of a split rests on.
 void TextOutFile::flush_full() {
     if (fill_ < capacity_) return;
     const std::size_t whole = fill_ - fill_ % capacity_;
@@ -227,28 +229,29 @@ void TextOutFile::flush_full() {
     std::memmove(buffer_.get(), buffer_.get() + whole, fill_);
 }
 
-// Sends data to the file without copying it, after what is buffered.
-void TextOutFile::write_through(const char* data, std::size_t size) {
-    if (flush() && !file_.write_all(data, size, stop_)) flags_ |= kFail | kBad;
-    written_ += size;
-}
-
-// How much of [data, data + size) can go straight to the file without the
-// system copying it to a file position out of step with its memory page,
-// which costs it far more than our own copy: 0 when none can.
+// How much of [data, data + size) can go straight to the file, whole
+// buffers' worth as the buffer would write them: from a whole buffer's place
+// in the file with nothing buffered, and only from memory in step with the
+// file's pages (the system copies memory out of step with them far slower
+// than we do). 0 when none can.
 std::size_t TextOutFile::direct_size(const char* data, std::size_t size) const {
     // Whole pages, or whole buffers when they are smaller (as in tests).
     const std::size_t unit = std::min(kPage, capacity_);
-    const std::uint64_t at = written_ + fill_;  // the file position once the buffer is out
-    if (size < capacity_ / 2 || (reinterpret_cast<std::uintptr_t>(data) - at) % unit != 0) return 0;
-    const auto beyond = static_cast<std::size_t>((at + size) % unit);  // so that it ends on a boundary
-    if (beyond > size) return 0;
-    const std::size_t direct = size - beyond;
-    return direct >= capacity_ / 2 && direct > 0 ? direct : 0;
+    if (fill_ != 0 || written_ % capacity_ != 0 || size < capacity_ ||
+        (reinterpret_cast<std::uintptr_t>(data) - written_) % unit != 0)
+        return 0;
+    return size - size % capacity_;
 }
 
 void TextOutFile::append_bytes(const char* data, std::size_t size) {
     while (size > 0 && good()) {
+        if (const std::size_t direct = direct_size(data, size)) {
+            if (!file_.write_all(data, direct, stop_)) flags_ |= kFail | kBad;
+            written_ += direct;
+            data += direct;
+            size -= direct;
+            continue;
+        }
         const std::size_t n = std::min(size, capacity_ - fill_);
         textscan::copy_bytes(buffer_.get() + fill_, data, n);
         fill_ += n;
@@ -259,8 +262,8 @@ void TextOutFile::append_bytes(const char* data, std::size_t size) {
 }
 
 // Writes text with each LF that needs it expanded to CR LF. Long stretches
-// with nothing to expand go straight to the file when they are in step with
-// it (see direct_size()).
+// with nothing to expand go straight to the file where they can (see
+// direct_size()).
 void TextOutFile::append_expanding(std::string_view text, Expand expand) {
     const char* const begin = text.data();
     const char* const end = begin + text.size();
@@ -275,11 +278,6 @@ void TextOutFile::append_expanding(std::string_view text, Expand expand) {
             if (next == nullptr) next = end;
         }
         const auto plain = static_cast<std::size_t>(next - p);
-        if (const std::size_t direct = direct_size(p, plain)) {
-            write_through(p, direct);
-            p += direct;
-            continue;
-        }
         if (plain >= kMinPlainStretch || next == end) {
             // Nothing to expand for a while: a plain copy is fastest.
             append_bytes(p, plain);

@@ -185,7 +185,6 @@ private:
     void append_bytes(const char* data, std::size_t size);
     enum class Expand { None, EveryLf, BareLf };
     void append_expanding(std::string_view text, Expand expand);
-    void write_through(const char* data, std::size_t size);
     std::size_t direct_size(const char* data, std::size_t size) const;
     void flush_full();
     bool flush();
