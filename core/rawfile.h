@@ -51,6 +51,12 @@ bool replace_file(const std::string& from, const std::string& to);
 
 // How many processors this process may run on (its affinity): at least 1.
 unsigned processors_available();
+// Moves the calling thread to another processor than the one it runs on,
+// where it may run on another one.
+void move_to_another_processor();
+// The time the processors this process may run on have spent idle so far,
+// together; nothing where the system does not say.
+std::optional<std::chrono::nanoseconds> idle_time();
 // The processor time this process has used so far, all its threads together,
 // and the steps in which the system counts it (a clock tick on Windows).
 std::chrono::nanoseconds processor_time();

@@ -94,6 +94,17 @@ unsigned processors_available() {
     return std::max(std::thread::hardware_concurrency(), 1u);
 }
 
+// Windows starts a new thread on an idle processor if there is one.
+void move_to_another_processor() {}
+
+// All processors' idle time, whatever the process's affinity.
+std::optional<std::chrono::nanoseconds> idle_time() {
+    FILETIME idle{}, kernel{}, user{};
+    if (!::GetSystemTimes(&idle, &kernel, &user)) return std::nullopt;
+    const auto ticks = (static_cast<std::int64_t>(idle.dwHighDateTime) << 32) | static_cast<std::int64_t>(idle.dwLowDateTime);
+    return std::chrono::nanoseconds(ticks * 100);
+}
+
 std::chrono::nanoseconds processor_time() {
     FILETIME created{}, ended{}, kernel{}, user{};
     if (!::GetProcessTimes(::GetCurrentProcess(), &created, &ended, &kernel, &user)) return {};

@@ -4,6 +4,7 @@
 #include "textscan.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tav {
 
@@ -60,6 +61,7 @@ ReadAhead::ReadAhead(TextInFile& source, std::size_t block_size, const StopReque
     share_interval_ = std::max<std::chrono::nanoseconds>(kShareInterval, kShareSteps * processor_time_step());
     looked_at_ = std::chrono::steady_clock::now();
     processor_time_at_ = processor_time();
+    idle_at_ = idle_time();
     source_.stop_on(&quit_);
     source_.look_again_at_end([this] { wait_until_caught_up(); });
     try {
@@ -90,10 +92,28 @@ bool ReadAhead::time_to_hand_back() {
     const auto now = std::chrono::steady_clock::now();
     if (now - looked_at_ < share_interval_) return false;
     const auto used = processor_time();
-    const double share = std::chrono::duration<double>(used - processor_time_at_) / (now - looked_at_);
+    const auto idle = idle_time();
+    const std::chrono::duration<double> span = now - looked_at_;
+    const double share = std::chrono::duration<double>(used - processor_time_at_) / span;
+    const bool spare = idle && idle_at_ && std::chrono::duration<double>(*idle - *idle_at_) >= span / 2;
     looked_at_ = now;
     processor_time_at_ = used;
-    return share < kPayingShare;
+    idle_at_ = idle;
+    if (share >= kPayingShare) {
+        short_shares_ = 0;
+        return false;
+    }
+    // Taking turns on one processor while another is idle: the system put
+    // the reader beside the run, where it starts and where the system may
+    // bring it back for a while. It moves.
+    if (spare) {
+        short_shares_ = 0;
+        reader_moves_ = true;
+        return false;
+    }
+    // Other programs keep the other processors busy: twice in a row, as the
+    // system counts idle time in steps (10 ms on Linux).
+    return ++short_shares_ == 2;
 }
 
 RawBlock ReadAhead::next() {
@@ -106,9 +126,11 @@ RawBlock ReadAhead::next() {
     }
     // Once it has caught up, the caller waits for a batch of blocks rather
     // than for each: with both threads on one processor, a switch for every
-    // block costs more than the reading ahead saves.
+    // block costs more than the reading ahead saves. The first block comes
+    // at once, so that the run starts writing while the reader goes on.
     if (taken_ == filled_) {
-        while (!(ended_ || reader_gone_ || filled_ - taken_ >= batch_ ||
+        const std::size_t wanted = taken_ == 0 ? 1 : batch_;
+        while (!(ended_ || reader_gone_ || filled_ - taken_ >= wanted ||
                  (taken_ != filled_ && (reader_waits_ || handing_back_)))) {
             if (stop_ != nullptr && stop_->requested()) return {};
             filled_cv_.wait_for(lock, kWaitSlice);
@@ -136,6 +158,7 @@ void ReadAhead::wait_until_caught_up() {
 void ReadAhead::read_all() {
     std::uint64_t out_at = 0;  // where the next block starts in the output
     for (std::size_t n = 0;; ++n) {
+        bool move = false;
         {
             std::unique_lock lock(mutex_);
             // A full ring waits until half of it is free again, so that each
@@ -148,7 +171,9 @@ void ReadAhead::read_all() {
                 filled_cv_.notify_one();
                 return;
             }
+            move = std::exchange(reader_moves_, false);
         }
+        if (move) move_to_another_processor();
         Slot& slot = slots_[n % kSlots];
         char* const memory = slot.memory.get();
         RawBlock block = quit_.requested() ? RawBlock{} : source_.read_raw_block_into(memory + read_at_);
@@ -164,7 +189,7 @@ void ReadAhead::read_all() {
             } else {
                 filled_ = n + 1;
             }
-            wake = ended_ || handing_back_ || filled_ - taken_ >= batch_;
+            wake = ended_ || handing_back_ || filled_ - taken_ >= (taken_ == 0 ? 1 : batch_);
         }
         if (wake) filled_cv_.notify_one();
         if (block.text.empty()) return;

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -88,13 +89,16 @@ private:
     bool handing_back_ = false;  // the reader is to stop before its next read
     bool reader_gone_ = false;   // and has stopped
     bool reader_waits_ = false;  // for the caller to catch up: what is there is all there is for now
+    bool reader_moves_ = false;  // to another processor, before its next read
 
     // The caller's own.
     bool read_error_ = false;
     bool handed_back_ = false;
     std::chrono::nanoseconds share_interval_;          // how often to look at the processor time
     std::chrono::steady_clock::time_point looked_at_;  // when it was last looked at
-    std::chrono::nanoseconds processor_time_at_{};     // and what it was then
+    std::chrono::nanoseconds processor_time_at_{};     // and what it was then,
+    std::optional<std::chrono::nanoseconds> idle_at_;  // and the processors' idle time
+    int short_shares_ = 0;                             // looks in a row that saw no pay and no idle processor
     std::thread reader_;
 };
 
