@@ -85,12 +85,13 @@ ReadAhead::~ReadAhead() {
     source_.look_again_at_end({});
 }
 
-// Whether the reader should stop now (called with mutex_ held).
-bool ReadAhead::time_to_hand_back() {
-    if (hand_back_.after_blocks != 0 && taken_ >= hand_back_.after_blocks) return true;
-    if (!hand_back_.when_it_does_not_pay) return false;
+// What the run's look at the processor time says (taken_ is the caller's
+// own, so no lock is needed).
+ReadAhead::Verdict ReadAhead::look() {
+    if (hand_back_.after_blocks != 0 && taken_ >= hand_back_.after_blocks) return Verdict::HandBack;
+    if (!hand_back_.when_it_does_not_pay) return Verdict::GoOn;
     const auto now = std::chrono::steady_clock::now();
-    if (now - looked_at_ < share_interval_) return false;
+    if (now - looked_at_ < share_interval_) return Verdict::GoOn;
     const auto used = processor_time();
     const auto idle = idle_time();
     const std::chrono::duration<double> span = now - looked_at_;
@@ -101,29 +102,27 @@ bool ReadAhead::time_to_hand_back() {
     idle_at_ = idle;
     if (share >= kPayingShare) {
         short_shares_ = 0;
-        return false;
+        return Verdict::GoOn;
     }
     // Taking turns on one processor while another is idle: the system put
     // the reader beside the run, where it starts and where the system may
-    // bring it back for a while. It moves.
+    // bring it back for a while.
     if (spare) {
         short_shares_ = 0;
-        reader_moves_ = true;
-        return false;
+        return Verdict::MoveReader;
     }
     // Other programs keep the other processors busy: twice in a row, as the
     // system counts idle time in steps (10 ms on Linux).
-    return ++short_shares_ == 2;
+    return ++short_shares_ == 2 ? Verdict::HandBack : Verdict::GoOn;
 }
 
 RawBlock ReadAhead::next() {
+    const Verdict verdict = handed_back_ ? Verdict::GoOn : look();
     std::unique_lock lock(mutex_);
     released_ = taken_;  // the caller is done with the block it had
-    if (filled_ - released_ <= kSlots / 2) freed_cv_.notify_one();
-    if (!handing_back_ && time_to_hand_back()) {
-        handing_back_ = true;
-        freed_cv_.notify_one();
-    }
+    if (verdict == Verdict::MoveReader) reader_moves_ = true;
+    if (verdict == Verdict::HandBack) handing_back_ = true;
+    if (filled_ - released_ <= kSlots / 2 || handing_back_) freed_cv_.notify_one();
     // Once it has caught up, the caller waits for a batch of blocks rather
     // than for each: with both threads on one processor, a switch for every
     // block costs more than the reading ahead saves. The first block comes

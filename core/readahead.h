@@ -64,9 +64,11 @@ private:
         RawBlock block;
     };
 
+    enum class Verdict { GoOn, MoveReader, HandBack };
+
     void read_all();
     void wait_until_caught_up();
-    bool time_to_hand_back();
+    Verdict look();
 
     TextInFile& source_;
     const StopRequest* stop_;
