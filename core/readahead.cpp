@@ -52,12 +52,14 @@ ReadAhead::ReadAhead(TextInFile& source, std::size_t block_size, const StopReque
     block_size = std::max<std::size_t>(block_size, 1);
     const std::size_t text = block_size + 1;  // with a held CR
     read_at_ = round_up((kPage - 1) + text + textscan::kExpandSlack + 1, kPage);
-    const std::size_t size = std::max(read_at_ + block_size, (kPage - 1) + 2 * text + textscan::kExpandSlack);
+    slot_size_ = round_up(std::max(read_at_ + block_size, (kPage - 1) + 2 * text + textscan::kExpandSlack), kPage);
     // The next read of a FIFO or a terminal may wait for another program:
     // what is there is handed over at once.
     batch_ = source.is_regular() ? kSlots / 2 : 1;
-    slots_.resize(kSlots);
-    for (Slot& slot : slots_) slot.memory = allocate_page_aligned(size);
+    // One allocation: mapping and unmapping each slot on its own took a
+    // good part of the reader's start and end.
+    memory_ = allocate_page_aligned(kSlots * slot_size_);
+    blocks_.resize(kSlots);
     share_interval_ = std::max<std::chrono::nanoseconds>(kShareInterval, kShareSteps * processor_time_step());
     looked_at_ = std::chrono::steady_clock::now();
     processor_time_at_ = processor_time();
@@ -135,7 +137,7 @@ RawBlock ReadAhead::next() {
             filled_cv_.wait_for(lock, kWaitSlice);
         }
     }
-    if (taken_ != filled_) return slots_[taken_++ % kSlots].block;
+    if (taken_ != filled_) return blocks_[taken_++ % kSlots];
     if (ended_) {
         read_error_ = ended_in_error_;
     } else {
@@ -173,12 +175,11 @@ void ReadAhead::read_all() {
             move = std::exchange(reader_moves_, false);
         }
         if (move) move_to_another_processor();
-        Slot& slot = slots_[n % kSlots];
-        char* const memory = slot.memory.get();
+        char* const memory = memory_.get() + n % kSlots * slot_size_;
         RawBlock block = quit_.requested() ? RawBlock{} : source_.read_raw_block_into(memory + read_at_);
         if (block.census.bare() != 0) block = in_disk_form(block, memory + out_at % kPage);
         out_at += block.text.size();
-        slot.block = block;
+        blocks_[n % kSlots] = block;
         bool wake = false;
         {
             const std::lock_guard lock(mutex_);

@@ -59,10 +59,6 @@ public:
     bool handed_back() const { return handed_back_; }
 
 private:
-    struct Slot {
-        std::unique_ptr<char[], AlignedDelete> memory;
-        RawBlock block;
-    };
 
     enum class Verdict { GoOn, MoveReader, HandBack };
 
@@ -76,7 +72,9 @@ private:
     HandBack hand_back_;
     std::size_t read_at_;  // where in its slot each block is read to
     std::size_t batch_;    // blocks a caller that has caught up waits for
-    std::vector<Slot> slots_;
+    std::size_t slot_size_;
+    std::unique_ptr<char[], AlignedDelete> memory_;  // the slots, one after the other
+    std::vector<RawBlock> blocks_;                  // each slot's block
 
     std::mutex mutex_;
     std::condition_variable filled_cv_;  // the reader has handed over a block, ended or gone
