@@ -18,8 +18,8 @@ constexpr std::chrono::milliseconds kWaitSlice{200};
 // How often the run looks at whether reading ahead pays (or over at least
 // this many steps of the system's count of processor time), and the share of
 // processors it must see for that: two threads that take turns on one
-// processor do the work of one plus the cost of handing the blocks over
-// (with LF text a fifth more, with CR LF text less).
+// processor do the work of one plus the cost of handing the blocks over (up
+// to a tenth more, measured with both held to one processor).
 constexpr std::chrono::milliseconds kShareInterval{20};
 constexpr int kShareSteps = 8;
 constexpr double kPayingShare = 1.25;
