@@ -102,20 +102,12 @@ ReadAhead::Verdict ReadAhead::look() {
     looked_at_ = now;
     processor_time_at_ = used;
     idle_at_ = idle;
-    if (share >= kPayingShare) {
-        short_shares_ = 0;
-        return Verdict::GoOn;
-    }
+    if (share >= kPayingShare) return Verdict::GoOn;
     // Taking turns on one processor while another is idle: the system put
     // the reader beside the run, where it starts and where the system may
-    // bring it back for a while.
-    if (spare) {
-        short_shares_ = 0;
-        return Verdict::MoveReader;
-    }
-    // Other programs keep the other processors busy: twice in a row, as the
-    // system counts idle time in steps (10 ms on Linux).
-    return ++short_shares_ == 2 ? Verdict::HandBack : Verdict::GoOn;
+    // bring it back for a while. Otherwise other programs keep the other
+    // processors busy.
+    return spare ? Verdict::MoveReader : Verdict::HandBack;
 }
 
 RawBlock ReadAhead::next() {

@@ -98,7 +98,6 @@ private:
     std::chrono::steady_clock::time_point looked_at_;  // when it was last looked at
     std::chrono::nanoseconds processor_time_at_{};     // and what it was then,
     std::optional<std::chrono::nanoseconds> idle_at_;  // and the processors' idle time
-    int short_shares_ = 0;                             // looks in a row that saw no pay and no idle processor
     std::thread reader_;
 };
 
