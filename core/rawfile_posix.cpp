@@ -344,7 +344,8 @@ void move_to_another_processor() {
     cpu_set_t elsewhere = allowed;
     CPU_CLR(static_cast<std::size_t>(here), &elsewhere);
     // Moves the thread at once; it may run anywhere again afterwards.
-    if (::sched_setaffinity(0, sizeof elsewhere, &elsewhere) == 0) (void)::sched_setaffinity(0, sizeof allowed, &allowed);
+    if (::sched_setaffinity(0, sizeof elsewhere, &elsewhere) == 0)
+        (void)::sched_setaffinity(0, sizeof allowed, &allowed);
 #endif
 }
 
@@ -376,7 +377,8 @@ std::optional<std::chrono::nanoseconds> idle_time() {
     }
     const long per_second = ::sysconf(_SC_CLK_TCK);
     if (!counted || per_second <= 0) return std::nullopt;
-    return std::chrono::nanoseconds(static_cast<std::int64_t>(ticks * (1000000000u / static_cast<std::uint64_t>(per_second))));
+    const std::uint64_t tick = 1000000000u / static_cast<std::uint64_t>(per_second);
+    return std::chrono::nanoseconds(static_cast<std::int64_t>(ticks * tick));
 #else
     return std::nullopt;
 #endif

@@ -27,6 +27,11 @@ std::optional<FileId> id_of(HANDLE h) {
                   (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
+// A FILETIME's count of 100 ns.
+std::int64_t hundreds_of_ns(const FILETIME& t) {
+    return (static_cast<std::int64_t>(t.dwHighDateTime) << 32) | static_cast<std::int64_t>(t.dwLowDateTime);
+}
+
 // ERROR_DISK_QUOTA_EXCEEDED, which mingw-w64's headers lack.
 constexpr DWORD kDiskQuotaExceeded = 1295;
 
@@ -101,24 +106,21 @@ void move_to_another_processor() {}
 std::optional<std::chrono::nanoseconds> idle_time() {
     FILETIME idle{}, kernel{}, user{};
     if (!::GetSystemTimes(&idle, &kernel, &user)) return std::nullopt;
-    const auto ticks = (static_cast<std::int64_t>(idle.dwHighDateTime) << 32) | static_cast<std::int64_t>(idle.dwLowDateTime);
-    return std::chrono::nanoseconds(ticks * 100);
+    return std::chrono::nanoseconds(hundreds_of_ns(idle) * 100);
 }
 
 std::chrono::nanoseconds processor_time() {
     FILETIME created{}, ended{}, kernel{}, user{};
     if (!::GetProcessTimes(::GetCurrentProcess(), &created, &ended, &kernel, &user)) return {};
-    const auto ticks = [](const FILETIME& t) {
-        return (static_cast<std::int64_t>(t.dwHighDateTime) << 32) | static_cast<std::int64_t>(t.dwLowDateTime);
-    };
-    return std::chrono::nanoseconds((ticks(kernel) + ticks(user)) * 100);
+    return std::chrono::nanoseconds((hundreds_of_ns(kernel) + hundreds_of_ns(user)) * 100);
 }
 
 // Processor time is counted in clock ticks, usually about 16 ms.
 std::chrono::nanoseconds processor_time_step() {
     DWORD adjustment = 0, tick = 0;
     BOOL disabled = FALSE;
-    if (!::GetSystemTimeAdjustment(&adjustment, &tick, &disabled) || tick == 0) return std::chrono::milliseconds(16);
+    if (!::GetSystemTimeAdjustment(&adjustment, &tick, &disabled) || tick == 0)
+        return std::chrono::milliseconds(16);
     return std::chrono::nanoseconds(static_cast<std::int64_t>(tick) * 100);
 }
 
