@@ -16,6 +16,7 @@ struct BenchOptions {
     std::uint64_t size = 0;                 // bytes per source
     int runs = 3;                           // runs per measurement; the median is shown
     std::vector<tav::textscan::Path> paths; // our engine runs on each of these in turn
+    std::vector<int> threads = {1, 2};      // and with each of these (TAV_THREADS; 0: as it chooses)
 };
 
 // Returns 0 when every run succeeded and every piece check passed. Needs

@@ -1,19 +1,22 @@
-// tavbench run [--size MIB] [--runs N] [--dir FOLDER] [--paths all|PATH,...]
+// tavbench run [--size MIB] [--runs N] [--dir FOLDER] [--paths all|PATH,...] [--threads 1,2|1|2|auto]
 //     the whole benchmark (bench/run.sh calls this), our engine on the code
 //     paths named (avx512, avx2, sse2, plain; "all": every one the processor
-//     has), by default the one it would choose itself
+//     has), by default the one it would choose itself, each reading in the
+//     run (1 thread) and reading ahead (2 threads), or as it would choose
 // tavbench split SOURCE DEST LINES KB
 //     one split run through the same entry point as the Go button, silently
 // tavbench time SOURCE DEST LINES KB
 //     the same, timed inside the process (so that start-up is left out:
 //     under Wine, 0.07 s with its server running and 1.5 s without): prints
-//     the code path, the seconds and the number of pieces; fails if the run
-//     reported an error
+//     the code path, the seconds, the number of pieces and the threads;
+//     fails if the run reported an error
 // tavbench generate lf|crlf|long MIB PATH
 //     just one benchmark source, e.g. for a profiler
 // tavbench paths
 //     the code paths this processor has, and the one in use (TAV_SIMD=...
 //     holds it to a lower one)
+// TAV_THREADS=1 or 2 holds a split to reading in the run or ahead on a
+// second thread; unset (or "auto"), it chooses as the program does.
 #include "datagen.h"
 #include "driver.h"
 
@@ -49,9 +52,18 @@ public:
     bool failed = false;
 };
 
+// The reading that TAV_THREADS asks for (the program itself reads no environment).
+tav::SplitRun::Reading reading() {
+    const char* threads = std::getenv("TAV_THREADS");
+    const std::string_view n = threads != nullptr ? threads : "";
+    using Reading = tav::SplitRun::Reading;
+    return n == "1" ? Reading::InRun : n == "2" ? Reading::Ahead : Reading::Auto;
+}
+
 int usage() {
     std::fprintf(stderr,
                  "usage: tavbench run [--size MIB] [--runs N] [--dir FOLDER] [--paths all|PATH,...]\n"
+                 "                    [--threads 1,2|1|2|auto]\n"
                  "       tavbench split SOURCE DEST LINES KB\n"
                  "       tavbench time SOURCE DEST LINES KB\n"
                  "       tavbench generate lf|crlf|long MIB PATH\n"
@@ -61,7 +73,7 @@ int usage() {
 
 int split(char** argv) {
     SilentSink sink;
-    tav::SplitRun().run(tav::SplitSettings{argv[0], argv[1], argv[3], argv[2]}, sink);
+    tav::SplitRun().reading(reading()).run(tav::SplitSettings{argv[0], argv[1], argv[3], argv[2]}, sink);
     return 0;
 }
 
@@ -69,10 +81,14 @@ int time_split(char** argv) {
     CountingSink sink;
     const tav::SplitSettings settings{argv[0], argv[1], argv[3], argv[2]};
     const auto start = std::chrono::steady_clock::now();
-    tav::SplitRun().run(settings, sink);
+    tav::SplitRun().reading(reading()).run(settings, sink);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    std::printf("%s %.3f s %d pieces\n", tav::textscan::path_name(tav::textscan::active_path()), took.count(),
-                sink.pieces);
+    const tav::SplitRun::Reading how = reading();
+    std::printf("%s %.3f s %d pieces, %s\n", tav::textscan::path_name(tav::textscan::active_path()), took.count(),
+                sink.pieces,
+                how == tav::SplitRun::Reading::InRun   ? "1 thread"
+                : how == tav::SplitRun::Reading::Ahead ? "2 threads"
+                                                       : "threads as it chooses");
     return sink.failed ? 1 : 0;
 }
 
@@ -102,6 +118,14 @@ std::vector<tav::textscan::Path> paths_named(std::string_view names) {
     return paths;
 }
 
+// "1,2", "1", "2" or "auto" (0: as the program would choose); nothing if unknown.
+std::vector<int> threads_named(std::string_view names) {
+    if (names == "1,2") return {1, 2};
+    if (names == "1" || names == "2") return {names[0] - '0'};
+    if (names == "auto") return {0};
+    return {};
+}
+
 int paths() {
     std::printf("available:");
     for (const auto path : tav::textscan::available_paths()) std::printf(" %s", tav::textscan::path_name(path));
@@ -120,9 +144,10 @@ int run(int argc, char** argv) {
         else if (flag == "--runs") o.runs = std::atoi(argv[i + 1]);
         else if (flag == "--dir") o.work_dir = argv[i + 1];
         else if (flag == "--paths") o.paths = paths_named(argv[i + 1]);
+        else if (flag == "--threads") o.threads = threads_named(argv[i + 1]);
         else return usage();
     }
-    if (argc % 2 != 0 || o.size == 0 || o.runs < 1 || o.paths.empty()) return usage();
+    if (argc % 2 != 0 || o.size == 0 || o.runs < 1 || o.paths.empty() || o.threads.empty()) return usage();
     return tavbench::run_benchmark(o);
 }
 

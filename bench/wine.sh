@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Times the Windows program's split engine under Wine beside the same engine
-# on Linux, on the same files, on every code path: bash bench/wine.sh [MIB] [RUNS]
+# on Linux, on the same files, on every code path, reading in the run (1
+# thread) and ahead on a second thread (2): bash bench/wine.sh [MIB] [RUNS]
 #   MIB   size of each generated source, LF and CR LF lines (default 1024)
 #   RUNS  counted runs per case, code path and system; medians (default 5)
 # Both are built optimised alike (build-bench/, build-bench-win/) and time
@@ -36,13 +37,13 @@ read -r -a paths <<<"$($linux paths | sed -n 's/^available: //p')"
 [[ $($wine $windows paths </dev/null | tr -d '\r' | sed -n 's/^available: //p') == "${paths[*]}" ]] ||
   { echo "Wine offers other code paths than Linux" >&2; exit 1; }
 
-# One run: SYSTEM PATH SOURCE LINES KB; prints its seconds, leaves its pieces.
+# One run: SYSTEM PATH THREADS SOURCE LINES KB; prints its seconds, leaves its pieces.
 run() {
   rm -rf "$work/out" && mkdir "$work/out" && sync
   local program=("$linux")
   [[ $1 == wine ]] && program=("$wine" "$windows")
   local line
-  line=$(TAV_SIMD=$2 "${program[@]}" time "$3" "$work/out" "$4" "$5" </dev/null | tr -d '\r')
+  line=$(TAV_SIMD=$2 TAV_THREADS=$3 "${program[@]}" time "$4" "$work/out" "$5" "$6" </dev/null | tr -d '\r')
   [[ ${line%% *} == "$2" ]] || { echo "$1 ran '$line', not $2" >&2; exit 1; }
   echo "$line" | cut -d' ' -f2
 }
@@ -52,8 +53,8 @@ echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -
 echo "Date: $(date -u '+%Y-%m-%d %H:%M UTC'); load: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "Medians of $runs runs, $size MiB per source, seconds."
 echo
-echo "| source | case | code path | Linux s | Wine s | Wine/Linux |"
-echo "|---|---|---|---:|---:|---:|"
+echo "| source | case | code path | threads | Linux s | Wine s | Wine/Linux |"
+echo "|---|---|---|---:|---:|---:|---:|"
 for kind in lf crlf; do
   source=$work/source-$kind.txt
   name="LF lines" && [[ $kind == crlf ]] && name="CR LF lines"
@@ -65,25 +66,29 @@ for kind in lf crlf; do
     first=''
     for ((r = -1; r < runs; r++)); do
       for p in "${paths[@]}"; do
-        for system in linux wine; do
-          t=$(run "$system" "$p" "$source" "$lines" "$kb")
-          if ((r >= 0)); then
-            times[$system.$p]+="$t "
-          else
-            pieces=$(cd "$work/out" && md5sum -- * | md5sum)
-            [[ -z $first || $pieces == "$first" ]] ||
-              { echo "$kind $case: $system on $p wrote other pieces" >&2; exit 1; }
-            first=$pieces
-          fi
+        for threads in 1 2; do
+          for system in linux wine; do
+            t=$(run "$system" "$p" "$threads" "$source" "$lines" "$kb")
+            if ((r >= 0)); then
+              times[$system.$p.$threads]+="$t "
+            else
+              pieces=$(cd "$work/out" && md5sum -- * | md5sum)
+              [[ -z $first || $pieces == "$first" ]] ||
+                { echo "$kind $case: $system on $p with $threads threads wrote other pieces" >&2; exit 1; }
+              first=$pieces
+            fi
+          done
         done
       done
     done
     for ((i = ${#paths[@]} - 1; i >= 0; i--)); do
       p=${paths[i]}
-      l=$(median <<<"${times[linux.$p]}")
-      w=$(median <<<"${times[wine.$p]}")
-      printf '| %s | %s | %s | %.3f | %.3f | %.2f |\n' "$name" "$case" "$p" "$l" "$w" \
-        "$(awk -v w="$w" -v l="$l" 'BEGIN { print w / l }')"
+      for threads in 1 2; do
+        l=$(median <<<"${times[linux.$p.$threads]}")
+        w=$(median <<<"${times[wine.$p.$threads]}")
+        printf '| %s | %s | %s | %s | %.3f | %.3f | %.2f |\n' "$name" "$case" "$p" "$threads" "$l" "$w" \
+          "$(awk -v w="$w" -v l="$l" 'BEGIN { print w / l }')"
+      done
     done
     unset times
   done

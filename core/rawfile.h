@@ -3,6 +3,7 @@
 // beside the POSIX one and is chosen by the build.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -47,6 +48,19 @@ std::optional<std::string> follow_links(const std::string& path);
 // Renames `from` over `to` in one step and makes the change durable; false,
 // with both files as they were, on any error.
 bool replace_file(const std::string& from, const std::string& to);
+
+// How many processors this process may run on (its affinity): at least 1.
+unsigned processors_available();
+// Moves the calling thread to another processor than the one it runs on,
+// where it may run on another one.
+void move_to_another_processor();
+// The time the processors this process may run on have spent idle so far,
+// together; nothing where the system does not say.
+std::optional<std::chrono::nanoseconds> idle_time();
+// The processor time this process has used so far, all its threads together,
+// and the steps in which the system counts it (a clock tick on Windows).
+std::chrono::nanoseconds processor_time();
+std::chrono::nanoseconds processor_time_step();
 
 // Deletes a file; false if it could not.
 bool remove_file(const std::string& path);
@@ -123,6 +137,8 @@ public:
     // Why the open, or since then a write, failed.
     Failure failure() const { return failure_; }
     std::optional<FileId> id() const;
+    // The length of a plain file; 0 for anything else or when it is unknown.
+    std::uint64_t length() const;
 
     // What read() gives when it stopped waiting at a stop request.
     static constexpr std::ptrdiff_t kStopped = -2;

@@ -4,6 +4,8 @@
 #include "windowsapi.h"
 
 #include <algorithm>
+#include <bit>
+#include <thread>
 #include <utility>
 
 namespace tav {
@@ -23,6 +25,11 @@ std::optional<FileId> id_of(HANDLE h) {
     if (!::GetFileInformationByHandle(h, &info)) return std::nullopt;
     return FileId{info.dwVolumeSerialNumber,
                   (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+// A FILETIME's count of 100 ns.
+std::int64_t hundreds_of_ns(const FILETIME& t) {
+    return (static_cast<std::int64_t>(t.dwHighDateTime) << 32) | static_cast<std::int64_t>(t.dwLowDateTime);
 }
 
 // ERROR_DISK_QUOTA_EXCEEDED, which mingw-w64's headers lack.
@@ -82,6 +89,39 @@ std::optional<std::string> follow_links(const std::string& path) { return path; 
 
 bool replace_file(const std::string& from, const std::string& to) {
     return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+unsigned processors_available() {
+    DWORD_PTR process = 0, system = 0;
+    // The mask is 0 for a process whose threads span several processor groups.
+    if (::GetProcessAffinityMask(::GetCurrentProcess(), &process, &system) && process != 0)
+        return static_cast<unsigned>(std::popcount(static_cast<std::uint64_t>(process)));
+    return std::max(std::thread::hardware_concurrency(), 1u);
+}
+
+// Windows starts a new thread on an idle processor if there is one.
+void move_to_another_processor() {}
+
+// All processors' idle time, whatever the process's affinity.
+std::optional<std::chrono::nanoseconds> idle_time() {
+    FILETIME idle{}, kernel{}, user{};
+    if (!::GetSystemTimes(&idle, &kernel, &user)) return std::nullopt;
+    return std::chrono::nanoseconds(hundreds_of_ns(idle) * 100);
+}
+
+std::chrono::nanoseconds processor_time() {
+    FILETIME created{}, ended{}, kernel{}, user{};
+    if (!::GetProcessTimes(::GetCurrentProcess(), &created, &ended, &kernel, &user)) return {};
+    return std::chrono::nanoseconds((hundreds_of_ns(kernel) + hundreds_of_ns(user)) * 100);
+}
+
+// Processor time is counted in clock ticks, usually about 16 ms.
+std::chrono::nanoseconds processor_time_step() {
+    DWORD adjustment = 0, tick = 0;
+    BOOL disabled = FALSE;
+    if (!::GetSystemTimeAdjustment(&adjustment, &tick, &disabled) || tick == 0)
+        return std::chrono::milliseconds(16);
+    return std::chrono::nanoseconds(static_cast<std::int64_t>(tick) * 100);
 }
 
 bool remove_file(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }
@@ -162,6 +202,12 @@ RawFile RawFile::create_new(const std::string& path, const std::string& like) {
 std::optional<FileId> RawFile::id() const {
     if (!is_open()) return std::nullopt;
     return id_of(as_handle(handle_));
+}
+
+std::uint64_t RawFile::length() const {
+    LARGE_INTEGER length{};
+    if (!is_open() || !regular_ || !::GetFileSizeEx(as_handle(handle_), &length)) return 0;
+    return static_cast<std::uint64_t>(length.QuadPart);
 }
 
 // A read or write that waits (a pipe) cannot be woken here: nothing sets the

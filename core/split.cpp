@@ -2,13 +2,16 @@
 
 #include "piecewriter.h"
 #include "decimal.h"
+#include "readahead.h"
 #include "tav/messagesink.h"
 #include "tav/splitsettings.h"
 #include "tav/stoprequest.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace tav {
 
@@ -80,6 +83,50 @@ RawBlock take_front(RawBlock& block, std::size_t n) {
     return front;
 }
 
+// Reading ahead costs about a millisecond (starting the thread, first
+// touching its ring, and the first and last blocks, which the run waits for)
+// and gains about a third of a run's time, which is 3 to 4 ms for 8 MiB:
+// from twice that size on, the gain is clear.
+constexpr std::uint64_t kReadAheadFrom = 16u << 20;
+
+// The blocks of the source, from the run's own reads or from a reader ahead.
+class Feed {
+public:
+    Feed(TextInFile& source, std::size_t buffer_size, const StopRequest* stop, SplitRun::Reading how)
+        : source_(source) {
+        using Reading = SplitRun::Reading;
+        // Only where a second processor may run the reader and the source is
+        // large enough to pay for it.
+        const bool pays = source.is_regular() && source.size() >= kReadAheadFrom && processors_available() > 1;
+        if (how == Reading::InRun || (how == Reading::Auto && !pays)) return;
+        HandBack hand_back;
+        hand_back.when_it_does_not_pay = how == Reading::Auto;
+        hand_back.after_blocks = how == Reading::AheadThenInRun ? 3 : 0;
+        try {
+            ahead_.emplace(source, buffer_size, stop, hand_back);
+        } catch (const std::system_error&) {
+            // No thread to be had: the run reads for itself.
+        }
+    }
+
+    RawBlock next() {
+        if (ahead_) {
+            const RawBlock block = ahead_->next();
+            if (!ahead_->handed_back()) return block;
+            ahead_.reset();
+        }
+        return source_.read_raw_block();
+    }
+    // Whether the input, as far as the run took it, ended at a read error.
+    bool read_error() const { return ahead_ ? ahead_->read_error() : source_.read_error(); }
+    // Ends the reader ahead, if any: the source is then the run's alone.
+    void end() { ahead_.reset(); }
+
+private:
+    TextInFile& source_;
+    std::optional<ReadAhead> ahead_;
+};
+
 // The first failing check's message, or nullptr when the settings can run.
 const char* validation_error(const SplitSettings& s) {
     if (s.source.empty()) return "Please enter a source file";
@@ -118,9 +165,11 @@ void SplitRun::run(const SplitSettings& settings, MessageSink& sink) const {
 
     // Piece 1 is opened, and an old piece 1 cut, only once the source has
     // given something or ended: a source that cannot be read loses nothing.
-    RawBlock block = source.read_raw_block();
-    const bool unreadable = block.text.empty() && source.read_error();
-    PieceWriter writer(settings.dest, source.id(), sink, buffer_size_, stop_);
+    const std::optional<FileId> source_id = source.id();
+    Feed feed(source, buffer_size_, stop_, reading_);
+    RawBlock block = feed.next();
+    const bool unreadable = block.text.empty() && feed.read_error();
+    PieceWriter writer(settings.dest, source_id, sink, buffer_size_, stop_);
     PieceCounter counter(line_limit, byte_limit);
     std::int32_t file_counter = 1;
     if (!unreadable && !stopped()) writer.begin(file_counter);
@@ -135,11 +184,12 @@ void SplitRun::run(const SplitSettings& settings, MessageSink& sink) const {
             file_counter = static_cast<std::int32_t>(static_cast<std::uint32_t>(file_counter) + 1u);
             writer.begin(file_counter);
         }
-        if (block.text.empty() && !stopped()) block = source.read_raw_block();
+        if (block.text.empty() && !stopped()) block = feed.next();
     }
     // Whatever follows the last cut, even nothing, is the final piece.
     writer.finish();
-    const bool read_failed = source.read_error() && !stopped();
+    const bool read_failed = feed.read_error() && !stopped();
+    feed.end();
     source.close();
     if (read_failed) sink.show("Could not read source file", "Error");
 }

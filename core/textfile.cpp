@@ -11,20 +11,18 @@ namespace tav {
 
 namespace {
 
-// Buffers start on a page boundary: the kernel copies whole pages fastest.
-constexpr std::size_t kPage = 4096;
 // A stretch with no LF to expand that is at least this long is copied with
 // memcpy; a shorter one goes through the expanding copy with what follows.
 constexpr std::size_t kMinPlainStretch = 256;
 
-std::unique_ptr<char[], AlignedDelete> allocate_buffer(std::size_t size) {
-    return std::unique_ptr<char[], AlignedDelete>(
-        static_cast<char*>(::operator new[](size, std::align_val_t{kPage})));
-}
-
 }  // namespace
 
 void AlignedDelete::operator()(char* p) const { ::operator delete[](p, std::align_val_t{kPage}); }
+
+std::unique_ptr<char[], AlignedDelete> allocate_page_aligned(std::size_t size) {
+    return std::unique_ptr<char[], AlignedDelete>(
+        static_cast<char*>(::operator new[](size, std::align_val_t{kPage})));
+}
 
 RawBlock RawBlock::of(std::string_view text) {
     RawBlock block{text, {}};
@@ -35,7 +33,7 @@ RawBlock RawBlock::of(std::string_view text) {
 // ---------------------------------------------------------------- TextInFile
 
 TextInFile::TextInFile(std::size_t buffer_size)
-    : capacity_(std::max<std::size_t>(buffer_size, 1)), buffer_(allocate_buffer(kPage + capacity_)) {}
+    : capacity_(std::max<std::size_t>(buffer_size, 1)), buffer_(allocate_page_aligned(kPage + capacity_)) {}
 
 bool TextInFile::open(const std::string& path) { return open_with(path, true); }
 
@@ -51,17 +49,27 @@ bool TextInFile::open_with(const std::string& path, bool create_missing) {
     return good();
 }
 
-bool TextInFile::refill() {
-    if (ended_ || !file_.is_open()) return false;
-    const std::ptrdiff_t n = file_.read(buffer_.get() + kPage, capacity_, stop_);
-    if (n > 0) {
-        pos_ = kPage;
-        fill_ = kPage + static_cast<std::size_t>(n);
-        return true;
+// Reads the next bytes of the file to `into`: their count, or 0 once the input
+// has ended (at the end of the file, a read error or a stop).
+std::ptrdiff_t TextInFile::read_into(char* into) {
+    if (ended_ || !file_.is_open()) return 0;
+    std::ptrdiff_t n = file_.read(into, capacity_, stop_);
+    if (n == 0 && look_again_ && !file_.is_char_device()) {
+        look_again_();
+        n = file_.read(into, capacity_, stop_);
     }
+    if (n > 0) return n;
     ended_ = true;
     read_error_ = n == -1;
-    return false;
+    return 0;
+}
+
+bool TextInFile::refill() {
+    const std::ptrdiff_t n = read_into(buffer_.get() + kPage);
+    if (n == 0) return false;
+    pos_ = kPage;
+    fill_ = kPage + static_cast<std::size_t>(n);
+    return true;
 }
 
 TextInFile& TextInFile::get(char& ch) {
@@ -101,14 +109,36 @@ TextInFile& TextInFile::get(char& ch) {
     }
 }
 
-RawBlock TextInFile::end_of_input() {
+RawBlock TextInFile::end_of_input(char* at) {
     if (held_cr_) {
         held_cr_ = false;
-        buffer_[0] = '\r';
-        return {{buffer_.get(), 1}, {}};
+        *at = '\r';
+        return {{at, 1}, {}};
     }
     flags_ |= kEof | kFail;
     return {};
+}
+
+// The raw block of bytes just read to [begin, end), with a byte of room
+// before begin: ends at a 0x1A, puts a CR held back from the previous block
+// in front and holds back a final CR. Empty when nothing is left of them.
+RawBlock TextInFile::raw_block(char* begin, char* end) {
+    textscan::Census census;
+    if (char* const stop = const_cast<char*>(textscan::scan(begin, end, ctrl_z_ends(), census)); stop != end) {
+        end = stop;  // at a 0x1A
+        ended_ = true;
+    }
+    if (held_cr_) {
+        held_cr_ = false;
+        *--begin = '\r';
+        if (end - begin > 1 && begin[1] == '\n') ++census.pairs;
+    }
+    // Whether a final CR pairs with an LF depends on the next block.
+    if (end != begin && end[-1] == '\r' && !ended_) {
+        --end;
+        held_cr_ = true;
+    }
+    return {{begin, static_cast<std::size_t>(end - begin)}, census};
 }
 
 RawBlock TextInFile::read_raw_block() {
@@ -117,28 +147,24 @@ RawBlock TextInFile::read_raw_block() {
         return {};
     }
     for (;;) {
-        if (pos_ == fill_ && !refill()) return end_of_input();
-        char* begin = buffer_.get() + pos_;
-        char* end = buffer_.get() + fill_;
+        if (pos_ == fill_ && !refill()) return end_of_input(buffer_.get());
+        // The block was read in after the slack page: there is room for a held CR.
+        char* const begin = buffer_.get() + pos_;
+        char* const end = buffer_.get() + fill_;
         pos_ = fill_;
-        textscan::Census census;
-        if (char* const stop = const_cast<char*>(textscan::scan(begin, end, ctrl_z_ends(), census)); stop != end) {
-            end = stop;  // at a 0x1A
-            ended_ = true;
-            fill_ = pos_ = static_cast<std::size_t>(stop - buffer_.get());
-        }
-        if (held_cr_) {
-            // The block was just read in after the slack page: there is room.
-            held_cr_ = false;
-            *--begin = '\r';
-            if (end - begin > 1 && begin[1] == '\n') ++census.pairs;
-        }
-        // Whether a final CR pairs with an LF depends on the next block.
-        if (end != begin && end[-1] == '\r' && !ended_) {
-            --end;
-            held_cr_ = true;
-        }
-        if (end != begin) return {{begin, static_cast<std::size_t>(end - begin)}, census};
+        if (const RawBlock block = raw_block(begin, end); !block.text.empty()) return block;
+    }
+}
+
+RawBlock TextInFile::read_raw_block_into(char* into) {
+    if (!good()) {
+        flags_ |= kFail;
+        return {};
+    }
+    for (;;) {
+        const std::ptrdiff_t n = read_into(into);
+        if (n == 0) return end_of_input(into);
+        if (const RawBlock block = raw_block(into, into + n); !block.text.empty()) return block;
     }
 }
 
@@ -152,7 +178,7 @@ bool TextInFile::close() {
 
 TextOutFile::TextOutFile(std::size_t buffer_size)
     : capacity_(std::max<std::size_t>(buffer_size, 2)),
-      buffer_(allocate_buffer(capacity_ + textscan::kExpandSlack)) {}
+      buffer_(allocate_page_aligned(capacity_ + textscan::kExpandSlack)) {}
 
 TextOutFile::~TextOutFile() {
     if (file_.is_open()) {
@@ -191,7 +217,9 @@ bool TextOutFile::flush() {
 }
 
 // Writes every whole buffer's worth, keeping the few bytes the copy loop put
-// beyond the capacity for the next write, so that writes stay page-sized.
+// beyond the capacity for the next write, so that each write is a whole
+// buffer at a whole buffer's place in the file: the system then keeps the
+// file's pages in large pieces, which a third of the time of a split rests on.
 void TextOutFile::flush_full() {
     if (fill_ < capacity_) return;
     const std::size_t whole = fill_ - fill_ % capacity_;
@@ -201,28 +229,29 @@ void TextOutFile::flush_full() {
     std::memmove(buffer_.get(), buffer_.get() + whole, fill_);
 }
 
-// Sends data to the file without copying it, after what is buffered.
-void TextOutFile::write_through(const char* data, std::size_t size) {
-    if (flush() && !file_.write_all(data, size, stop_)) flags_ |= kFail | kBad;
-    written_ += size;
-}
-
-// How much of [data, data + size) can go straight to the file without the
-// system copying it to a file position out of step with its memory page,
-// which costs it far more than our own copy: 0 when none can.
+// How much of [data, data + size) can go straight to the file, whole
+// buffers' worth as the buffer would write them: from a whole buffer's place
+// in the file with nothing buffered, and only from memory in step with the
+// file's pages (the system copies memory out of step with them far slower
+// than we do). 0 when none can.
 std::size_t TextOutFile::direct_size(const char* data, std::size_t size) const {
     // Whole pages, or whole buffers when they are smaller (as in tests).
     const std::size_t unit = std::min(kPage, capacity_);
-    const std::uint64_t at = written_ + fill_;  // the file position once the buffer is out
-    if (size < capacity_ / 2 || (reinterpret_cast<std::uintptr_t>(data) - at) % unit != 0) return 0;
-    const auto beyond = static_cast<std::size_t>((at + size) % unit);  // so that it ends on a boundary
-    if (beyond > size) return 0;
-    const std::size_t direct = size - beyond;
-    return direct >= capacity_ / 2 && direct > 0 ? direct : 0;
+    if (fill_ != 0 || written_ % capacity_ != 0 || size < capacity_ ||
+        (reinterpret_cast<std::uintptr_t>(data) - written_) % unit != 0)
+        return 0;
+    return size - size % capacity_;
 }
 
 void TextOutFile::append_bytes(const char* data, std::size_t size) {
     while (size > 0 && good()) {
+        if (const std::size_t direct = direct_size(data, size)) {
+            if (!file_.write_all(data, direct, stop_)) flags_ |= kFail | kBad;
+            written_ += direct;
+            data += direct;
+            size -= direct;
+            continue;
+        }
         const std::size_t n = std::min(size, capacity_ - fill_);
         textscan::copy_bytes(buffer_.get() + fill_, data, n);
         fill_ += n;
@@ -233,8 +262,8 @@ void TextOutFile::append_bytes(const char* data, std::size_t size) {
 }
 
 // Writes text with each LF that needs it expanded to CR LF. Long stretches
-// with nothing to expand go straight to the file when they are in step with
-// it (see direct_size()).
+// with nothing to expand go straight to the file where they can (see
+// direct_size()).
 void TextOutFile::append_expanding(std::string_view text, Expand expand) {
     const char* const begin = text.data();
     const char* const end = begin + text.size();
@@ -249,11 +278,6 @@ void TextOutFile::append_expanding(std::string_view text, Expand expand) {
             if (next == nullptr) next = end;
         }
         const auto plain = static_cast<std::size_t>(next - p);
-        if (const std::size_t direct = direct_size(p, plain)) {
-            write_through(p, direct);
-            p += direct;
-            continue;
-        }
         if (plain >= kMinPlainStretch || next == end) {
             // Nothing to expand for a while: a plain copy is fastest.
             append_bytes(p, plain);

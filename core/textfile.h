@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -46,10 +47,14 @@ struct RawBlock {
     static RawBlock of(std::string_view text);
 };
 
+// Buffers start on a page boundary: the kernel copies whole pages fastest.
+inline constexpr std::size_t kPage = 4096;
+
 // Frees the streams' page-aligned buffers.
 struct AlignedDelete {
     void operator()(char* p) const;
 };
+std::unique_ptr<char[], AlignedDelete> allocate_page_aligned(std::size_t size);
 
 class TextInFile : public StreamState {
 public:
@@ -78,6 +83,11 @@ public:
     // set as get() would. Hand it to TextOutFile::write_raw() to copy text
     // through.
     RawBlock read_raw_block();
+    // The same, read into `into` instead of the stream's own buffer: room for
+    // the buffer size there, and one byte before it for a CR held back from
+    // the previous block. The block lies in [into - 1, into + buffer size),
+    // or is a lone CR at `into`. Not to be mixed with get() or read_raw_block().
+    RawBlock read_raw_block_into(char* into);
 
     // True once a read from the file has failed (rather than reached its end).
     // The input ends there, like an ordinary end of file.
@@ -86,10 +96,20 @@ public:
     std::optional<FileId> id() const { return file_.id(); }
     // A plain file, rather than a FIFO, a device or a terminal.
     bool is_regular() const { return file_.is_regular(); }
+    // The length of a plain file when it was opened (0 for anything else).
+    std::uint64_t size() const { return file_.length(); }
 
     // A read that waits (on a FIFO or a terminal) gives up once this request
     // is made: the input then ends there, as at the end of the file.
     void stop_on(const StopRequest* stop) { stop_ = stop; }
+
+    // When set, called as a read finds the end of a file that is not a
+    // character device (whose end, a terminal's, is typed and read once);
+    // the file is then read once more, and only that read's end is the end
+    // of the input. A reader ahead of its user waits there until the user
+    // has caught up, so that a file that grew meanwhile is read as far as it
+    // would be by a reader that reads only when asked.
+    void look_again_at_end(std::function<void()> wait) { look_again_ = std::move(wait); }
 
     // Closes the file. Clears the state on success, otherwise adds fail.
     bool close();
@@ -97,7 +117,9 @@ public:
 private:
     bool open_with(const std::string& path, bool create_missing);
     bool refill();
-    RawBlock end_of_input();
+    std::ptrdiff_t read_into(char* into);
+    RawBlock raw_block(char* begin, char* end);
+    RawBlock end_of_input(char* at);
     bool ctrl_z_ends() const { return ctrl_z_ends_input_ && !file_.is_char_device(); }
 
     RawFile file_;
@@ -112,6 +134,7 @@ private:
     bool read_error_ = false;
     bool ctrl_z_ends_input_ = true;
     const StopRequest* stop_ = nullptr;
+    std::function<void()> look_again_;
 };
 
 class TextOutFile : public StreamState {
@@ -162,7 +185,6 @@ private:
     void append_bytes(const char* data, std::size_t size);
     enum class Expand { None, EveryLf, BareLf };
     void append_expanding(std::string_view text, Expand expand);
-    void write_through(const char* data, std::size_t size);
     std::size_t direct_size(const char* data, std::size_t size) const;
     void flush_full();
     bool flush();

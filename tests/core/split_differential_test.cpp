@@ -1,13 +1,15 @@
 // The split's bulk path against the character-at-a-time model on random
 // bytes heavy in CR, LF, Ctrl-Z and NUL, with random limits and buffer sizes:
 // the pieces must match byte for byte and the messages one for one. It runs
-// once on every code path (textscan.h) that the processor has.
+// once on every code path (textscan.h) that the processor has, each case
+// read in the run and read ahead.
 // TAV_DIFF_ITERATIONS=N runs N random cases instead of the default 150
 // (bench/run.sh uses it for a long run).
 #include "tav/split.h"
 
 #include "piecewriter.h"
 #include "tav/splitsettings.h"
+#include "support/feeds.h"
 #include "support/files.h"
 #include "support/recordingsink.h"
 #include "support/textmodel.h"
@@ -113,11 +115,14 @@ TEST_P(SplitDifferential, BulkPathMatchesCharacterPathOnRandomInput) {
         random_limit(rng, source, s);
 
         const tavtest::SplitOutcome expected = tavtest::split_model(s, source);
-        RecordingSink sink;
-        tav::SplitRun(buffer).run(s, sink);
-
-        ASSERT_EQ(sink.messages, expected.messages) << "case " << i << ", buffer " << buffer;
-        ASSERT_EQ(take_pieces(s.dest), expected.pieces) << "case " << i << ", buffer " << buffer << ", lines '"
-                                                        << s.lines << "', kb '" << s.kb << "'";
+        for (const auto feed : tavtest::kFeeds) {
+            RecordingSink sink;
+            tav::SplitRun(buffer).reading(feed).run(s, sink);
+            ASSERT_EQ(sink.messages, expected.messages)
+                << "case " << i << ", " << tavtest::feed_name(feed) << ", buffer " << buffer;
+            ASSERT_EQ(take_pieces(s.dest), expected.pieces) << "case " << i << ", " << tavtest::feed_name(feed)
+                                                            << ", buffer " << buffer << ", lines '" << s.lines
+                                                            << "', kb '" << s.kb << "'";
+        }
     }
 }

@@ -3,6 +3,7 @@
 #include "tav/split.h"
 
 #include "splitfaulttest.h"
+#include "support/feeds.h"
 #include "support/smalldisk.h"
 #include "support/unprivileged.h"
 #include "tav/splitsettings.h"
@@ -124,30 +125,35 @@ TEST_F(SplitFaultTest, AFifoWithoutAWriterYetWaitsForOne) {
     struct sigaction noticed {}, before {};
     noticed.sa_handler = [](int) {};
     ::sigaction(SIGWINCH, &noticed, &before);
-    std::atomic<bool> done{false};
-    const pthread_t run_thread = ::pthread_self();
-    std::thread signals([&] {
-        while (!done) {
-            ::pthread_kill(run_thread, SIGWINCH);
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    });
-    std::thread writer([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        const int fd = ::open(fifo.c_str(), O_WRONLY);
-        EXPECT_EQ(::write(fd, "x\n", 2), 2);
-        ::close(fd);
-    });
-    ::alarm(60);  // a run that does not wait leaves the writer waiting for ever
-    RecordingSink sink;
-    tav::SplitRun(512).run({fifo, dest, "", "1"}, sink);
-    writer.join();
-    ::alarm(0);
-    done = true;
-    signals.join();
+    for (const auto feed : tavtest::kFeeds) {
+        SCOPED_TRACE(tavtest::feed_name(feed));
+        fs::remove_all(dest);
+        fs::create_directory(dest);
+        std::atomic<bool> done{false};
+        const pthread_t run_thread = ::pthread_self();
+        std::thread signals([&] {
+            while (!done) {
+                ::pthread_kill(run_thread, SIGWINCH);
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        });
+        std::thread writer([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            const int fd = ::open(fifo.c_str(), O_WRONLY);
+            EXPECT_EQ(::write(fd, "x\n", 2), 2);
+            ::close(fd);
+        });
+        ::alarm(60);  // a run that does not wait leaves the writer waiting for ever
+        RecordingSink sink;
+        tav::SplitRun(512).reading(feed).run({fifo, dest, "", "1"}, sink);
+        writer.join();
+        ::alarm(0);
+        done = true;
+        signals.join();
+        EXPECT_EQ(sink.messages, (std::vector<Message>{{"0 1", "Get out"}, outfile(dest, 1), outfile(dest, 2)}));
+        EXPECT_EQ(read_file(tav::piece_path(dest, 1)), "x\r\n");
+    }
     ::sigaction(SIGWINCH, &before, nullptr);
-    EXPECT_EQ(sink.messages, (std::vector<Message>{{"0 1", "Get out"}, outfile(dest, 1), outfile(dest, 2)}));
-    EXPECT_EQ(read_file(tav::piece_path(dest, 1)), "x\r\n");
 }
 
 TEST_F(SplitFaultTest, AFifoIsReadToTheEndOfWhatItsWriterSends) {
@@ -155,37 +161,42 @@ TEST_F(SplitFaultTest, AFifoIsReadToTheEndOfWhatItsWriterSends) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::string sent;
     for (int i = 0; i < 20000; ++i) sent += "line " + std::to_string(i) + "\r\n";
-    // A second reader that never reads lets the writer open before the run does,
-    // so the run meets a writer whatever the timing. Ctrl-Z ends a pipe too.
-    const int keeper = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(keeper, 0);
-    std::promise<void> opened;
-    std::thread writer([&] {
-        const int fd = ::open(fifo.c_str(), O_WRONLY);
-        opened.set_value();
-        const std::string all = sent + "\x1A" "not read";
-        // Odd-sized writes put CR and LF in different reads now and then.
-        for (std::size_t done = 0; fd >= 0 && done < all.size();) {
-            const ssize_t n = ::write(fd, all.data() + done, std::min<std::size_t>(4093, all.size() - done));
-            if (n <= 0) break;
-            done += static_cast<std::size_t>(n);
-        }
-        ::close(fd);
-    });
-    opened.get_future().wait();
-    ::alarm(60);
-    RecordingSink sink;
-    tav::SplitRun(512).run({fifo, dest, "", "5000"}, sink);
-    writer.join();  // a run that stopped reading early would leave the writer stuck: the alarm ends that too
-    ::close(keeper);
-    ::alarm(0);
-    std::vector<Message> expected{{"0 5000", "Get out"}};
-    for (int n = 1; n <= 5; ++n) expected.push_back(outfile(dest, n));
-    EXPECT_EQ(sink.messages, expected);
-    std::string joined;
-    for (int n = 1; n <= 5; ++n) joined += read_file(tav::piece_path(dest, n)).value_or("?");
-    EXPECT_EQ(joined, sent);
-    EXPECT_EQ(read_file(tav::piece_path(dest, 5)), "");
+    for (const auto feed : tavtest::kFeeds) {
+        SCOPED_TRACE(tavtest::feed_name(feed));
+        fs::remove_all(dest);
+        fs::create_directory(dest);
+        // A second reader that never reads lets the writer open before the run does,
+        // so the run meets a writer whatever the timing. Ctrl-Z ends a pipe too.
+        const int keeper = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+        ASSERT_GE(keeper, 0);
+        std::promise<void> opened;
+        std::thread writer([&] {
+            const int fd = ::open(fifo.c_str(), O_WRONLY);
+            opened.set_value();
+            const std::string all = sent + "\x1A" "not read";
+            // Odd-sized writes put CR and LF in different reads now and then.
+            for (std::size_t done = 0; fd >= 0 && done < all.size();) {
+                const ssize_t n = ::write(fd, all.data() + done, std::min<std::size_t>(4093, all.size() - done));
+                if (n <= 0) break;
+                done += static_cast<std::size_t>(n);
+            }
+            ::close(fd);
+        });
+        opened.get_future().wait();
+        ::alarm(60);
+        RecordingSink sink;
+        tav::SplitRun(512).reading(feed).run({fifo, dest, "", "5000"}, sink);
+        writer.join();  // a run that stopped reading early would leave the writer stuck: the alarm ends that too
+        ::close(keeper);
+        ::alarm(0);
+        std::vector<Message> expected{{"0 5000", "Get out"}};
+        for (int n = 1; n <= 5; ++n) expected.push_back(outfile(dest, n));
+        EXPECT_EQ(sink.messages, expected);
+        std::string joined;
+        for (int n = 1; n <= 5; ++n) joined += read_file(tav::piece_path(dest, n)).value_or("?");
+        EXPECT_EQ(joined, sent);
+        EXPECT_EQ(read_file(tav::piece_path(dest, 5)), "");
+    }
 }
 
 // ------------------------------------------------------------ symbolic links
@@ -304,8 +315,9 @@ TEST_F(SplitFaultTest, AStopRequestEndsTheRunWithinAMomentAndCostsNoOldPiece) {
          {source, dest, "4096", ""}, 0, 1, {}},
     };
     ::alarm(60);  // a hang kills the test binary rather than the whole CI run
-    for (const Row& row : rows) {
+    for (const Row& row : rows) for (const auto feed : tavtest::kFeeds) {
         SCOPED_TRACE(row.what);
+        SCOPED_TRACE(tavtest::feed_name(feed));
         fs::remove_all(dest);
         fs::create_directory(dest);
         fs::remove(fifo);
@@ -323,7 +335,7 @@ TEST_F(SplitFaultTest, AStopRequestEndsTheRunWithinAMomentAndCostsNoOldPiece) {
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
             if (row.stop_at == 0) request();
         });
-        tav::SplitRun(512).stop_on(stop).run(row.settings, sink);
+        tav::SplitRun(512).stop_on(stop).reading(feed).run(row.settings, sink);
         const auto took = std::chrono::steady_clock::now() - requested;
         later.join();
         EXPECT_LT(took, std::chrono::seconds(1));

@@ -6,6 +6,7 @@
 #include "tav/split.h"
 
 #include "splitfaulttest.h"
+#include "support/feeds.h"
 #include "tav/splitsettings.h"
 
 #include <gtest/gtest.h>
@@ -43,24 +44,30 @@ TEST_F(SplitFaultTest, ADestinationReplacedByAFileHalfWayFailsTheRestAndKeepsWha
 }
 
 TEST_F(SplitFaultTest, ASourceThatGrowsWhileReadIsReadToItsNewEnd) {
-    write_file(source, letter_lines(10));
-    // Once piece 1 is cut, only the first 16-byte read has been taken.
-    HookedSink sink([&](const Message& m) {
-        if (m == outfile(dest, 2)) {
-            std::ofstream grow(source, std::ios::binary | std::ios::app);
-            grow << "more 1\r\nmore 2\n";
-        }
-    });
-    tav::SplitRun(16).run({source, dest, "", "1"}, sink);
-    std::vector<Message> expected{{"0 1", "Get out"}};
-    for (int n = 1; n <= 13; ++n) expected.push_back(outfile(dest, n));
-    EXPECT_EQ(sink.messages, expected);
-    const std::string all = letter_lines(10) + "more 1\r\nmore 2\n";
-    EXPECT_EQ(read_file(source), all);
-    EXPECT_EQ(read_file(tav::piece_path(dest, 10)), "j\r\n");
-    EXPECT_EQ(read_file(tav::piece_path(dest, 11)), "more 1\r\n");
-    EXPECT_EQ(read_file(tav::piece_path(dest, 12)), "more 2\r\n");
-    EXPECT_EQ(read_file(tav::piece_path(dest, 13)), "");
+    // A reader ahead has reached the old end by then, and must look again.
+    for (const auto feed : tavtest::kFeeds) {
+        SCOPED_TRACE(tavtest::feed_name(feed));
+        fs::remove_all(dest);
+        fs::create_directory(dest);
+        write_file(source, letter_lines(10));
+        // Once piece 1 is cut, only the first 16-byte read has been taken.
+        HookedSink sink([&](const Message& m) {
+            if (m == outfile(dest, 2)) {
+                std::ofstream grow(source, std::ios::binary | std::ios::app);
+                grow << "more 1\r\nmore 2\n";
+            }
+        });
+        tav::SplitRun(16).reading(feed).run({source, dest, "", "1"}, sink);
+        std::vector<Message> expected{{"0 1", "Get out"}};
+        for (int n = 1; n <= 13; ++n) expected.push_back(outfile(dest, n));
+        EXPECT_EQ(sink.messages, expected);
+        const std::string all = letter_lines(10) + "more 1\r\nmore 2\n";
+        EXPECT_EQ(read_file(source), all);
+        EXPECT_EQ(read_file(tav::piece_path(dest, 10)), "j\r\n");
+        EXPECT_EQ(read_file(tav::piece_path(dest, 11)), "more 1\r\n");
+        EXPECT_EQ(read_file(tav::piece_path(dest, 12)), "more 2\r\n");
+        EXPECT_EQ(read_file(tav::piece_path(dest, 13)), "");
+    }
 }
 
 TEST_F(SplitFaultTest, PathsWithSpacesAndNonAsciiBytesArePassedThroughUnchanged) {

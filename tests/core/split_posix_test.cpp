@@ -3,6 +3,7 @@
 #include "tav/split.h"
 
 #include "splitruntest.h"
+#include "support/feeds.h"
 #include "support/filesizelimit.h"
 #include "support/unprivileged.h"
 
@@ -80,45 +81,53 @@ TEST_F(SplitRunTest, AReadErrorAfterSomeDataKeepsThatDataInTheFinalPiece) {
     // A process that reads its controlling terminal from outside the terminal's
     // foreground, ignoring SIGTTIN, gets EIO. The run leaves the foreground when
     // its second piece starts, after its first read, in a session of its own.
-    const int other_end = ::posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(other_end, 0);
-    ASSERT_EQ(::grantpt(other_end), 0);
-    ASSERT_EQ(::unlockpt(other_end), 0);
-    const std::string terminal = ::ptsname(other_end);
-    const std::string text = "first\nsecond";
-    const auto messages = tavtest::in_child([&] {
-        ::setsid();
-        const int own = ::open(terminal.c_str(), O_RDWR);  // becomes the controlling terminal
-        ::signal(SIGTTIN, SIG_IGN);
-        ::signal(SIGTTOU, SIG_IGN);
-        // Raw: bytes pass unchanged, and a read returns whatever has arrived.
-        struct termios raw {};
-        ::tcgetattr(own, &raw);
-        ::cfmakeraw(&raw);
-        ::tcsetattr(own, TCSANOW, &raw);
-        if (::write(other_end, text.data(), text.size()) != static_cast<ssize_t>(text.size())) return std::vector<Message>{};
-        // Wait until all of it can be read, so that the first read takes it whole.
-        for (int waited = 0, queued = 0;
-             ::ioctl(own, FIONREAD, &queued) == 0 && queued < static_cast<int>(text.size()) && waited < 500; ++waited)
-            ::usleep(10000);
-        const pid_t foreground = ::fork();
-        if (foreground == 0) {
-            ::setpgid(0, 0);
-            ::pause();
-            ::_exit(0);
-        }
-        ::setpgid(foreground, foreground);
-        tavtest::HookedSink sink([&](const Message& m) {
-            if (m == outfile(2)) ::tcsetpgrp(own, foreground);
+    for (const auto feed : tavtest::kFeeds) {
+        SCOPED_TRACE(tavtest::feed_name(feed));
+        std::filesystem::remove_all(dest());
+        std::filesystem::create_directory(dest());
+        const int other_end = ::posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(other_end, 0);
+        ASSERT_EQ(::grantpt(other_end), 0);
+        ASSERT_EQ(::unlockpt(other_end), 0);
+        const std::string terminal = ::ptsname(other_end);
+        const std::string text = "first\nsecond";
+        const auto messages = tavtest::in_child([&] {
+            ::setsid();
+            const int own = ::open(terminal.c_str(), O_RDWR);  // becomes the controlling terminal
+            ::signal(SIGTTIN, SIG_IGN);
+            ::signal(SIGTTOU, SIG_IGN);
+            // Raw: bytes pass unchanged, and a read returns whatever has arrived.
+            struct termios raw {};
+            ::tcgetattr(own, &raw);
+            ::cfmakeraw(&raw);
+            ::tcsetattr(own, TCSANOW, &raw);
+            if (::write(other_end, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+                return std::vector<Message>{};
+            // Wait until all of it can be read, so that the first read takes it whole.
+            for (int waited = 0, queued = 0; ::ioctl(own, FIONREAD, &queued) == 0 &&
+                                             queued < static_cast<int>(text.size()) && waited < 500;
+                 ++waited)
+                ::usleep(10000);
+            const pid_t foreground = ::fork();
+            if (foreground == 0) {
+                ::setpgid(0, 0);
+                ::pause();
+                ::_exit(0);
+            }
+            ::setpgid(foreground, foreground);
+            // A reader ahead may already wait for more: a byte wakes it to the error.
+            tavtest::HookedSink sink([&](const Message& m) {
+                if (m == outfile(2) && ::tcsetpgrp(own, foreground) == 0) (void)!::write(other_end, "x", 1);
+            });
+            tav::SplitRun(512).reading(feed).run({terminal, dest(), "", "1"}, sink);
+            ::kill(foreground, SIGKILL);
+            return sink.messages;
         });
-        tav::SplitRun(512).run({terminal, dest(), "", "1"}, sink);
-        ::kill(foreground, SIGKILL);
-        return sink.messages;
-    });
-    ::close(other_end);
-    EXPECT_EQ(messages, (std::vector<Message>{{"0 1", "Get out"}, outfile(1), outfile(2),
-                                             {"Could not read source file", "Error"}}));
-    EXPECT_EQ(pieces(), (std::vector<std::string>{"first\r\n", "second"}));
+        ::close(other_end);
+        EXPECT_EQ(messages, (std::vector<Message>{{"0 1", "Get out"}, outfile(1), outfile(2),
+                                                 {"Could not read source file", "Error"}}));
+        EXPECT_EQ(pieces(), (std::vector<std::string>{"first\r\n", "second"}));
+    }
 }
 
 TEST_F(SplitRunTest, APieceOverTheFileSizeLimitIsReportedAndEndsTheRun) {

@@ -2,9 +2,11 @@
 // checks what must hold for every run: the pieces put together are the
 // translated source up to its first 0x1A, every piece but the last is full,
 // numbering runs from 1 without gaps, and the messages come in the right order.
-// A byte of the input picks the code path (textscan.h) the run takes.
+// A byte of the input picks the code path (textscan.h) the run takes; each
+// input runs read in the run and read ahead, which must give the same.
 #include "check.h"
 #include "piecewriter.h"
+#include "support/feeds.h"
 #include "support/files.h"
 #include "support/recordingsink.h"
 #include "support/textmodel.h"
@@ -28,41 +30,16 @@ using tavtest::Message;
 
 std::string piece_name(const std::string& dest, int n) { return tav::piece_path(dest, n); }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    FuzzedDataProvider input(data, size);
-    const auto choices = input.ConsumeIntegral<std::uint8_t>();
-    const auto path_choice = input.ConsumeIntegral<std::uint8_t>();
-    const auto buffer_size = input.ConsumeIntegralInRange<std::size_t>(0, 1100);
-    std::string lines = input.ConsumeRandomLengthString(12);
-    std::string kb = input.ConsumeRandomLengthString(12);
-    const std::string source_bytes = input.ConsumeRemainingBytesAsString();
-
-    static const tavtest::TempDir scratch;
-    const std::string source_path = scratch / "source.txt";
+// One run of `settings`, read as `feed`, with the source and an empty
+// destination in `scratch`, and what must hold for it.
+void check_run(const tav::SplitSettings& settings, tav::SplitRun::Reading feed, std::size_t buffer_size,
+               const std::string& source_bytes, const tavtest::TempDir& scratch, bool missing_source) {
     const std::string dest = scratch / "out dir";
-    tavtest::write_file(source_path, source_bytes);
+    const std::string source_path = scratch / "source.txt";
     std::filesystem::remove_all(dest);
     std::filesystem::create_directory(dest);
-
-    // Mostly exactly one limit; sometimes both, neither, or an empty or missing path.
-    tav::SplitSettings settings{source_path, dest, kb, lines};
-    switch (choices % 8) {
-        case 0: settings.lines.clear(); break;
-        case 1: settings.kb.clear(); break;
-        case 2: break;
-        default: (choices & 0x80 ? settings.lines : settings.kb).clear(); break;
-    }
-    const bool missing_source = (choices & 0x70) == 0x70;
-    if (missing_source) settings.source = scratch / "missing.txt";
-    if ((choices & 0x78) == 0x08) settings.source.clear();
-    if ((choices & 0x78) == 0x10) settings.dest.clear();
-
-    static const std::vector<tav::textscan::Path> paths = tav::textscan::available_paths();
-    FUZZ_CHECK(tav::textscan::use_path(paths[path_choice % paths.size()]));
     tavtest::RecordingSink sink;
-    tav::SplitRun(buffer_size).run(settings, sink);
+    tav::SplitRun(buffer_size).reading(feed).run(settings, sink);
     const auto& got = sink.messages;
     FUZZ_CHECK(tavtest::read_file(source_path) == source_bytes);
     FUZZ_CHECK(!tavtest::exists(scratch / "missing.txt"));
@@ -70,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const std::string error = tavtest::validation_model(settings); !error.empty()) {
         FUZZ_CHECK((got == std::vector<Message>{{error, "Error"}}));
         FUZZ_CHECK(!tavtest::exists(piece_name(dest, 1)));
-        return 0;
+        return;
     }
     const std::int64_t line_limit = settings.lines.empty() ? 0 : tavtest::decimal_model(settings.lines);
     const std::int64_t byte_limit =
@@ -80,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (missing_source) {
         FUZZ_CHECK((got.size() == 2 && got[1] == Message{"Could not open source file", "Error"}));
         FUZZ_CHECK(!tavtest::exists(piece_name(dest, 1)));
-        return 0;
+        return;
     }
 
     // Every piece announced, in order from 1, and nothing else said.
@@ -121,5 +98,40 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t i = 0; i + 1 < pieces.size(); ++i) FUZZ_CHECK(full(pieces[i]));
         FUZZ_CHECK(under(pieces.back()));
     }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider input(data, size);
+    const auto choices = input.ConsumeIntegral<std::uint8_t>();
+    const auto path_choice = input.ConsumeIntegral<std::uint8_t>();
+    const auto buffer_size = input.ConsumeIntegralInRange<std::size_t>(0, 1100);
+    std::string lines = input.ConsumeRandomLengthString(12);
+    std::string kb = input.ConsumeRandomLengthString(12);
+    const std::string source_bytes = input.ConsumeRemainingBytesAsString();
+
+    static const tavtest::TempDir scratch;
+    const std::string source_path = scratch / "source.txt";
+    const std::string dest = scratch / "out dir";
+    tavtest::write_file(source_path, source_bytes);
+
+    // Mostly exactly one limit; sometimes both, neither, or an empty or missing path.
+    tav::SplitSettings settings{source_path, dest, kb, lines};
+    switch (choices % 8) {
+        case 0: settings.lines.clear(); break;
+        case 1: settings.kb.clear(); break;
+        case 2: break;
+        default: (choices & 0x80 ? settings.lines : settings.kb).clear(); break;
+    }
+    const bool missing_source = (choices & 0x70) == 0x70;
+    if (missing_source) settings.source = scratch / "missing.txt";
+    if ((choices & 0x78) == 0x08) settings.source.clear();
+    if ((choices & 0x78) == 0x10) settings.dest.clear();
+
+    static const std::vector<tav::textscan::Path> paths = tav::textscan::available_paths();
+    FUZZ_CHECK(tav::textscan::use_path(paths[path_choice % paths.size()]));
+    for (const auto feed : tavtest::kFeeds)
+        check_run(settings, feed, buffer_size, source_bytes, scratch, missing_source);
     return 0;
 }

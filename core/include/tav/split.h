@@ -27,6 +27,23 @@ public:
         return *this;
     }
 
+    // How the source is read: by the run's own thread, block by block as it
+    // needs them, or ahead of it by a second thread while the run writes the
+    // pieces. Every way gives the same pieces and messages.
+    enum class Reading {
+        Auto,   // ahead where that pays (see split.cpp), by the run once it stops paying
+        InRun,  // by the run
+        Ahead,  // ahead, to the end
+        // Ahead, handing back to the run after the third block (once the
+        // blocks read by then are used): what Auto does when reading ahead
+        // stops paying, at a moment the tests know.
+        AheadThenInRun,
+    };
+    SplitRun& reading(Reading how) {
+        reading_ = how;
+        return *this;
+    }
+
     // Performs one complete run; everything the user learns goes to sink.
     void run(const SplitSettings& settings, MessageSink& sink) const;
 
@@ -35,6 +52,7 @@ private:
 
     std::size_t buffer_size_;
     const StopRequest* stop_ = nullptr;
+    Reading reading_ = Reading::Auto;
 };
 
 }  // namespace tav
