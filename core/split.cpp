@@ -138,11 +138,6 @@ const char* validation_error(const SplitSettings& s) {
 
 }  // namespace
 
-StopRequest& process_stop_request() noexcept {
-    static constinit StopRequest request;
-    return request;
-}
-
 bool SplitRun::stopped() const { return stop_ != nullptr && stop_->requested(); }
 
 void SplitRun::run(const SplitSettings& settings, MessageSink& sink) const {
