@@ -38,27 +38,21 @@ RawFile create_beside(const std::string& path, std::string& name) {
     return file;
 }
 
-// The bytes the text-mode rules put on disk for `text`: each LF as CR LF.
-std::string disk_bytes(std::string_view text) {
-    std::string bytes;
-    bytes.reserve(text.size() + text.size() / 16);
-    for (const char c : text) {
-        if (c == '\n') bytes += '\r';
-        bytes += c;
-    }
-    return bytes;
-}
-
 // Writes over the file itself, for where no other file can take its place.
 // The room for the new text is set aside before any of the old is written
 // over, so a full disk leaves the old text whole.
 bool write_in_place(const std::string& path, std::string_view text, const StopRequest* stop) {
     RawFile file = RawFile::open_write(path, WriteMode::Overwrite);
-    const std::string bytes = disk_bytes(text);
     if (!file.is_open()) return false;
-    if (!file.is_regular()) return file.write_all(bytes.data(), bytes.size(), stop) && file.close();
-    return file.reserve(bytes.size()) && file.write_all(bytes.data(), bytes.size()) && file.cut(bytes.size()) &&
-           file.sync() && file.close();
+    const bool plain = file.is_regular();
+    if (plain && !file.reserve(TextOutFile::disk_size(text))) return false;
+    TextOutFile out(kBufferSize);
+    out.stop_on(stop);
+    out.open(std::move(file));
+    out.write(text);
+    // A plain file keeps none of the old text beyond the new one.
+    const bool whole = !plain || (out.cut_here() && out.sync());
+    return out.close() && whole;
 }
 
 }  // namespace

@@ -311,6 +311,15 @@ TextOutFile& TextOutFile::write_raw(const RawBlock& block) {
     return *this;
 }
 
+std::uint64_t TextOutFile::disk_size(std::string_view text) {
+    return text.size() + static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+bool TextOutFile::cut_here() {
+    if (!(flush() && good() && file_.cut(written_))) flags_ |= kFail | kBad;
+    return good();
+}
+
 bool TextOutFile::sync() {
     if (!(flush() && good() && file_.sync())) flags_ |= kFail | kBad;
     return good();

@@ -23,18 +23,23 @@ namespace tav {
 
 class StopRequest;
 
-// The iostream-like state shared by both streams. A stream is usable while no
-// flag is set; callers test fail() and bad(), never eof() on its own.
+// The iostream-like state shared by both streams: end-of-file, fail and bad.
+// A stream is usable while no flag is set; callers test fail() and bad(),
+// never the end-of-file flag on its own.
 class StreamState {
 public:
     bool good() const { return flags_ == 0; }
-    bool eof() const { return (flags_ & kEof) != 0; }
     bool fail() const { return (flags_ & kFail) != 0; }
     bool bad() const { return (flags_ & kBad) != 0; }
 
 protected:
     static constexpr unsigned kEof = 1, kFail = 2, kBad = 4;
     unsigned flags_ = 0;
+
+private:
+    // Tests look at the end-of-file flag too, through tavtest::at_eof()
+    // (tests/support/textstreams.h).
+    friend struct StreamProbe;
 };
 
 // A block of raw text (see textscan.h) with its census, taken in the same
@@ -163,6 +168,12 @@ public:
     // bare, so a pair must not be split between calls.
     TextOutFile& write_raw(const RawBlock& block);
 
+    // The bytes write() puts on disk for `text`.
+    static std::uint64_t disk_size(std::string_view text);
+
+    // Flushes, then cuts a plain file at the end of what this stream wrote,
+    // for a text written over a longer one. False on error.
+    bool cut_here();
     // Flushes, then waits until the file's content is on the disk. True only
     // if every character got there.
     bool sync();

@@ -19,9 +19,7 @@
 using tav::TextInFile;
 using tav::TextOutFile;
 using tav::WriteMode;
-using tavtest::read_file;
-using tavtest::TempDir;
-using tavtest::write_file;
+using namespace tavtest;
 
 TEST(TextInFile, CtrlZDoesNotEndACharacterDevice) {
     // Random bytes hold a 0x1A every 256 bytes on average; a file would end there.
@@ -47,7 +45,7 @@ TEST(TextInFile, AFifoWithoutAWriterOpensAtOnceAndItsReadWaitsUntilAStop) {
         stop.request();
     });
     char ch = 0;
-    EXPECT_TRUE(in.get(ch).eof());
+    EXPECT_TRUE(tavtest::at_eof(in.get(ch)));
     EXPECT_FALSE(in.read_error());
     later.join();
     ::alarm(0);
@@ -60,7 +58,7 @@ TEST(TextInFile, AReadErrorEndsTheInputAndIsRemembered) {
     ASSERT_TRUE(in.open_existing("/proc/self/mem"));      // reading at 0 fails
     char ch = 0;
     EXPECT_TRUE(in.get(ch).fail());
-    EXPECT_TRUE(in.eof());
+    EXPECT_TRUE(tavtest::at_eof(in));
     EXPECT_TRUE(in.read_error());
 
     TextInFile fine;

@@ -13,9 +13,7 @@ using namespace std::string_literals;
 using tav::TextInFile;
 using tav::TextOutFile;
 using tav::WriteMode;
-using tavtest::read_file;
-using tavtest::TempDir;
-using tavtest::write_file;
+using namespace tavtest;
 
 namespace {
 
@@ -26,7 +24,7 @@ std::string read_by_char(const std::string& path, std::size_t buffer_size) {
     std::string out;
     char ch = 0;
     while (!in.get(ch).fail() && !in.bad()) out += ch;
-    EXPECT_TRUE(in.eof());
+    EXPECT_TRUE(tavtest::at_eof(in));
     return out;
 }
 
@@ -36,7 +34,7 @@ std::string read_by_block(const std::string& path, std::size_t buffer_size) {
     EXPECT_TRUE(in.open_existing(path));
     std::string out;
     for (auto block = tavtest::read_block(in); !block.empty(); block = tavtest::read_block(in)) out += block;
-    EXPECT_TRUE(in.eof() && in.fail());
+    EXPECT_TRUE(tavtest::at_eof(in) && in.fail());
     return out;
 }
 
@@ -60,7 +58,7 @@ std::string read_by_raw_block(const std::string& path, std::size_t buffer_size) 
         EXPECT_EQ(block.census, counted);
         out += text;
     }
-    EXPECT_TRUE(in.eof() && in.fail());
+    EXPECT_TRUE(tavtest::at_eof(in) && in.fail());
     return out;
 }
 
@@ -161,7 +159,7 @@ TEST(TextInFile, OpenCreatesAMissingFileButOpenExistingDoesNot) {
     EXPECT_EQ(read_file(dir / "new.txt"), "");
     char ch = 'x';
     created.get(ch);
-    EXPECT_TRUE(created.eof() && created.fail());
+    EXPECT_TRUE(tavtest::at_eof(created) && created.fail());
 
     TextInFile not_created;
     EXPECT_FALSE(not_created.open_existing(dir / "missing.txt"));
@@ -184,7 +182,7 @@ TEST(TextInFile, GetAfterTheEndOnlyAddsFail) {
     ASSERT_TRUE(in.open_existing(dir / "in.txt"));
     char ch = 0;
     EXPECT_FALSE(in.get(ch).fail());
-    EXPECT_TRUE(in.get(ch).eof());
+    EXPECT_TRUE(tavtest::at_eof(in.get(ch)));
     EXPECT_TRUE(in.get(ch).fail());
     EXPECT_FALSE(in.bad());
     EXPECT_TRUE(in.close());

@@ -62,7 +62,7 @@ void check_reading(const std::string& disk, std::size_t buffer_size, bool create
         }
     }
     FUZZ_CHECK(got == tavtest::text_from_disk(disk, ctrl_z_ends));
-    FUZZ_CHECK(in.eof() && in.fail() && !in.bad() && !in.read_error());
+    FUZZ_CHECK(tavtest::at_eof(in) && in.fail() && !in.bad() && !in.read_error());
     // Nothing more comes out of an ended stream, by either call.
     char ch = '?';
     FUZZ_CHECK(in.get(ch).fail() && ch == '?');

@@ -2,6 +2,14 @@
 
 #include <cstring>
 
+namespace tav {
+
+struct StreamProbe {
+    static bool eof(const StreamState& stream) { return (stream.flags_ & StreamState::kEof) != 0; }
+};
+
+}  // namespace tav
+
 namespace tavtest {
 
 std::string_view read_block(tav::TextInFile& in) {
@@ -20,5 +28,7 @@ std::string_view read_block(tav::TextInFile& in) {
     }
     return {begin, static_cast<std::size_t>(out - begin)};
 }
+
+bool at_eof(const tav::StreamState& stream) { return tav::StreamProbe::eof(stream); }
 
 }  // namespace tavtest
