@@ -9,7 +9,7 @@ here=$PWD
 source "$(dirname "$0")/lib.sh"
 
 tav_setup
-tav_build default tavendrillox
+tav_build program
 
 program=$tav_dir/ui/tavendrillox
 cd "$here"

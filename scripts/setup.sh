@@ -8,7 +8,6 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  googletest libgtest-dev libgmock-dev
   libwxgtk3.2-dev
   # GTK's own headers: screen readers' names for the fields (ATK), and
   # message boxes ended from outside (a signal)
@@ -26,11 +25,13 @@ icons=(librsvg2-bin imagemagick)
 windows=(g++-mingw-w64-x86-64-posix nsis "${icons[@]}")
 # Every test step: the Windows build too, run under Wine.
 tests=(
+  googletest libgtest-dev libgmock-dev
   # the real program driven with key presses, read through at-spi (from
   # Debian's Python, in a D-Bus session of its own with the accessibility
   # bus), on X11 and on Wayland: a headless sway, its keyboard and screenshots
   xdotool python3-pyatspi at-spi2-core dbus-daemon sway wtype grim
-  # fuzzing (clang + libFuzzer)
+  # fuzzing (clang + libFuzzer); every build of the tests replays the saved
+  # inputs through its FuzzedDataProvider.h
   clang libclang-rt-14-dev
   wine64 fonts-wine
 )
