@@ -5,10 +5,7 @@
 
 #include <gtest/gtest.h>
 
-using tavtest::Message;
-using tavtest::read_file;
-using tavtest::RecordingSink;
-using tavtest::TempDir;
+using namespace tavtest;
 
 TEST(PiecePath, JoinsDestNumberAndExtension) {
 #ifdef _WIN32

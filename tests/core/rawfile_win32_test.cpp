@@ -13,9 +13,7 @@
 
 using tav::RawFile;
 using tav::WriteMode;
-using tavtest::read_file;
-using tavtest::TempDir;
-using tavtest::write_file;
+using namespace tavtest;
 
 namespace {
 

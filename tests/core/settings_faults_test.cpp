@@ -27,15 +27,10 @@
 using namespace std::string_literals;
 using tav::SettingsFile;
 using tav::SplitSettings;
-using tavtest::Message;
-using tavtest::read_file;
-using tavtest::RecordingSink;
-using tavtest::TempDir;
-using tavtest::write_file;
+using namespace tavtest;
 
 namespace {
 
-const Message kSaveError{"Save to File", "Error Writing File"};
 const SplitSettings kValues{"C:\\data\\big.txt", "C:\\out", "", "500"};
 
 SplitSettings load_from(const std::string& path, SplitSettings start = {}) {

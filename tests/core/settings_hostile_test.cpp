@@ -29,15 +29,10 @@
 
 using tav::SettingsFile;
 using tav::SplitSettings;
-using tavtest::Message;
-using tavtest::read_file;
-using tavtest::RecordingSink;
-using tavtest::TempDir;
-using tavtest::write_file;
+using namespace tavtest;
 
 namespace {
 
-const Message kSaveError{"Save to File", "Error Writing File"};
 const std::string kOld = tavtest::settings_text("old.txt", "out", "", "3");
 const SplitSettings kOldValues{"old.txt", "out", "", "3"}, kDefaults{"kept", "", "1024", ""};
 

@@ -12,15 +12,10 @@
 using namespace std::string_literals;
 using tav::SettingsFile;
 using tav::SplitSettings;
-using tavtest::Message;
-using tavtest::read_file;
-using tavtest::RecordingSink;
-using tavtest::TempDir;
-using tavtest::write_file;
+using namespace tavtest;
 
 namespace {
 
-const Message kSaveError{"Save to File", "Error Writing File"};
 
 SplitSettings load_from(const std::string& path) {
     SplitSettings s;

@@ -24,8 +24,7 @@
 #include <string>
 #include <vector>
 
-using tavtest::Message;
-using tavtest::RecordingSink;
+using namespace tavtest;
 
 namespace {
 

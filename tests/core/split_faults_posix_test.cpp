@@ -25,15 +25,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using tavtest::HookedSink;
-using tavtest::kWriteError;
-using tavtest::letter_lines;
-using tavtest::Message;
-using tavtest::outfile;
-using tavtest::read_file;
-using tavtest::RecordingSink;
-using tavtest::SplitFaultTest;
-using tavtest::write_file;
+using namespace tavtest;
 
 // ------------------------------------------------------------ full disks
 

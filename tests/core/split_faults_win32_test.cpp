@@ -8,13 +8,7 @@
 #include <string>
 #include <vector>
 
-using tavtest::kWriteError;
-using tavtest::Message;
-using tavtest::outfile;
-using tavtest::read_file;
-using tavtest::RecordingSink;
-using tavtest::SplitFaultTest;
-using tavtest::write_file;
+using namespace tavtest;
 
 // ------------------------------------ Windows only: files others hold locked
 

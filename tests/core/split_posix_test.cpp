@@ -18,12 +18,7 @@
 #include <string>
 #include <vector>
 
-using tavtest::kWriteError;
-using tavtest::Message;
-using tavtest::read_file;
-using tavtest::RecordingSink;
-using tavtest::SplitRunTest;
-using tavtest::write_file;
+using namespace tavtest;
 
 TEST_F(SplitRunTest, NeverWritesOverTheSourceOrAnEarlierPieceThroughALink) {
     const std::string text = "first\nsecond\n";

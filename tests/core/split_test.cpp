@@ -11,14 +11,8 @@
 
 using namespace std::string_literals;
 using tav::SplitSettings;
-using tavtest::Message;
-using tavtest::read_file;
-using tavtest::RecordingSink;
-using tavtest::TempDir;
-using tavtest::write_file;
+using namespace tavtest;
 
-using tavtest::kWriteError;
-using tavtest::SplitRunTest;
 
 
 TEST_F(SplitRunTest, ChecksRunInOrderAndOnlyTheFirstFailureIsShown) {

@@ -20,8 +20,10 @@ struct Message {
     }
 };
 
-// What a run says of a piece it could not write.
+// What a run says of a piece it could not write, and a save of the settings
+// file that failed.
 inline const Message kWriteError{"Could not write to log file", "Error Log"};
+inline const Message kSaveError{"Save to File", "Error Writing File"};
 
 class RecordingSink : public tav::MessageSink {
 public:

@@ -7,8 +7,7 @@
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
-using tavtest::TempDir;
-using tavtest::write_file;
+using namespace tavtest;
 using tavui::CCurrentDirGuard;
 using tavui::find_local_help;
 

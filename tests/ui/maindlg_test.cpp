@@ -26,9 +26,7 @@
 
 using namespace res;
 using namespace std::string_literals;
-using tavtest::read_file;
-using tavtest::settings_text;
-using tavtest::write_file;
+using namespace tavtest;
 using Strings = std::vector<std::string>;
 
 namespace {
