@@ -8,8 +8,9 @@
 #   THREADS  "1,2" (the default): each path reading in the run (1 thread) and
 #            ahead on a second thread (2), each with its own table; "1", "2",
 #            or "auto" for the program's own choice
-# Sources and pieces go to a folder under build-bench/ (same file system for
-# both) and are removed afterwards. Needs GNU coreutils (split, cp, cat).
+# Sources and pieces go to a folder in the bench preset's build folder (the
+# same file system for both) and are removed afterwards. Needs GNU coreutils
+# (split, cp, cat).
 # With TAV_DIFF_ITERATIONS=N set, the differential test of the split engine
 # is also run with N random cases (the test suite runs a few hundred).
 set -euo pipefail
@@ -23,13 +24,13 @@ threads=${4:-1,2}
 tav_build bench tavbench
 
 if [[ -n ${TAV_DIFF_ITERATIONS:-} ]]; then
-  cmake --build build-bench -j2 --target core_tests
-  build-bench/tests/core_tests --gtest_filter='*SplitDifferential*'
+  tav_build bench core_tests
+  "$tav_dir/tests/core_tests" --gtest_filter='*SplitDifferential*'
 fi
 
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs), $(uname -sr)"
 echo "Date: $(date -u '+%Y-%m-%d %H:%M UTC'); load: $(cut -d' ' -f1-3 /proc/loadavg)"
-work=build-bench/work
+work=$tav_dir/work
 trap 'rm -rf "$work"' EXIT
-build-bench/bench/tavbench run --size "$size" --runs "$runs" --dir "$work" --paths "$paths" --threads "$threads"
+"$tav_dir/bench/tavbench" run --size "$size" --runs "$runs" --dir "$work" --paths "$paths" --threads "$threads"
 echo "Load at the end: $(cut -d' ' -f1-3 /proc/loadavg)"

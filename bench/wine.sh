@@ -4,7 +4,7 @@
 # thread) and ahead on a second thread (2): bash bench/wine.sh [MIB] [RUNS]
 #   MIB   size of each generated source, LF and CR LF lines (default 1024)
 #   RUNS  counted runs per case, code path and system; medians (default 5)
-# Both are built optimised alike (build-bench/, build-bench-win/) and time
+# Both are built optimised alike (presets bench and bench-windows) and time
 # the split inside the process ("tavbench time"), which leaves Wine's
 # start-up out. Each run starts with the last run's pieces deleted and
 # everything written back (sync). Each round runs every path on both
@@ -19,17 +19,19 @@ runs=${2:-5}
 
 tav_setup --tests
 tav_wxmsw
+# Relative folders, which Wine finds under its drive for / (Z:).
 tav_build bench tavbench
+linux_dir=$(realpath --relative-to=. "$tav_dir")
 tav_build bench-windows tavbench
+windows_dir=$(realpath --relative-to=. "$tav_dir")
 
-export WINEPREFIX=$PWD/build-bench-win/wineprefix
+export WINEPREFIX=$PWD/$windows_dir/wineprefix
 # shellcheck source=scripts/wine-prefix.sh
 source scripts/wine-prefix.sh
 $wineserver -p  # one server for every run, stopped at the end
-linux=build-bench/bench/tavbench
-windows=build-bench-win/bench/tavbench.exe
-# A relative folder, which Wine finds under its drive for / (Z:).
-work=build-bench/wine-work
+linux=$linux_dir/bench/tavbench
+windows=$windows_dir/bench/tavbench.exe
+work=$linux_dir/wine-work
 trap 'rm -rf "$work"; $wineserver -k || true' EXIT
 rm -rf "$work" && mkdir -p "$work"
 

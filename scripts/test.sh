@@ -26,6 +26,12 @@ step "Sanitizer build and test (ASan + UBSan)"
 tav_build sanitize
 tav_on_display ctest --preset sanitize -j"$(nproc)"
 
+# The split reads ahead on a second thread: the core's tests, again, with
+# ThreadSanitizer watching the two.
+step "ThreadSanitizer build and core tests"
+tav_build tsan
+ctest --preset tsan -j"$(nproc)"
+
 # The Windows program and its tests under Wine, then what a user gets: the
 # zip and the installer (made together, in the same build folder), the
 # installer tried under Wine.
