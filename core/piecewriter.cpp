@@ -41,14 +41,12 @@ bool PieceWriter::may_write(const FileId& id) const {
     return earlier == written_.end() || identify(piece_path(dest_, earlier->second)) != id;
 }
 
-bool PieceWriter::stopped() const { return stop_ != nullptr && stop_->requested(); }
-
 void PieceWriter::begin(std::int32_t number) {
     writing_ = false;
     const std::string path = piece_path(dest_, number);
     sink_.show(path, "Outfile");
     // Nothing has been read for this piece: an old one of that name stays.
-    if (stopped()) return;
+    if (stop_requested(stop_)) return;
     if (!source_) {
         // Not even opened: that alone could create a file.
         sink_.show(kWriteError, kWriteErrorCaption);

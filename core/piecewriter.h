@@ -56,7 +56,6 @@ private:
     };
 
     bool may_write(const FileId& id) const;
-    bool stopped() const;
     // Notes a failure of the current piece that every later one would share.
     void note_failure();
 

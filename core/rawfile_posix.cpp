@@ -278,11 +278,9 @@ bool wait_for(int fd, short events, const StopRequest* stop) {
         pollfd watched{fd, events, 0};
         const int ready = ::poll(&watched, 1, kWaitSlice);
         if (ready > 0 || (ready < 0 && errno != EINTR)) return true;  // the read or write says what went wrong
-        if (stop != nullptr && stop->requested()) return false;
+        if (stop_requested(stop)) return false;
     }
 }
-
-bool stopped(const StopRequest* stop) { return stop != nullptr && stop->requested(); }
 
 }  // namespace
 
@@ -297,7 +295,7 @@ std::ptrdiff_t RawFile::read(char* data, std::size_t size, const StopRequest* st
         if (errno == EAGAIN && nonblocking_) {
             if (!wait_for(fd, POLLIN, stop)) return kStopped;
         } else if (errno == EINTR) {
-            if (stopped(stop)) return kStopped;
+            if (stop_requested(stop)) return kStopped;
         } else {
             return -1;
         }
@@ -313,7 +311,7 @@ bool RawFile::write_all(const char* data, std::size_t size, const StopRequest* s
             if (errno == EAGAIN && nonblocking_) {
                 if (wait_for(fd, POLLOUT, stop)) continue;
             } else if (errno == EINTR) {
-                if (!stopped(stop)) continue;
+                if (!stop_requested(stop)) continue;
             } else {
                 return fail_from_system();
             }

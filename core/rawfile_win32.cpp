@@ -215,7 +215,7 @@ std::uint64_t RawFile::length() const {
 // It is looked at before each call.
 std::ptrdiff_t RawFile::read(char* data, std::size_t size, const StopRequest* stop) {
     if (!is_open()) return -1;
-    if (stop != nullptr && stop->requested() && !regular_) return kStopped;
+    if (stop_requested(stop) && !regular_) return kStopped;
     DWORD got = 0;
     if (!::ReadFile(as_handle(handle_), data, static_cast<DWORD>(std::min(size, kMaxTransfer)), &got, nullptr)) {
         // A pipe whose writer has gone has simply ended.
@@ -227,7 +227,7 @@ std::ptrdiff_t RawFile::read(char* data, std::size_t size, const StopRequest* st
 bool RawFile::write_all(const char* data, std::size_t size, const StopRequest* stop) {
     if (!is_open()) return false;
     while (size > 0) {
-        if (stop != nullptr && stop->requested() && !regular_) {
+        if (stop_requested(stop) && !regular_) {
             failure_ = Failure::Stopped;
             return false;
         }

@@ -125,7 +125,7 @@ RawBlock ReadAhead::next() {
         const std::size_t wanted = taken_ == 0 ? 1 : batch_;
         while (!(ended_ || reader_gone_ || filled_ - taken_ >= wanted ||
                  (taken_ != filled_ && (reader_waits_ || handing_back_)))) {
-            if (stop_ != nullptr && stop_->requested()) return {};
+            if (stop_requested(stop_)) return {};
             filled_cv_.wait_for(lock, kWaitSlice);
         }
     }

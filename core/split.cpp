@@ -138,7 +138,7 @@ const char* validation_error(const SplitSettings& s) {
 
 }  // namespace
 
-bool SplitRun::stopped() const { return stop_ != nullptr && stop_->requested(); }
+bool SplitRun::stopped() const { return stop_requested(stop_); }
 
 void SplitRun::run(const SplitSettings& settings, MessageSink& sink) const {
     const std::int32_t line_limit = settings.lines.empty() ? 0 : decimal_value(settings.lines);

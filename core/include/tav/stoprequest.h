@@ -27,6 +27,9 @@ private:
     const StopRequest* also_ = nullptr;
 };
 
+// Whether `stop`, where there is one, has been requested.
+inline bool stop_requested(const StopRequest* stop) noexcept { return stop != nullptr && stop->requested(); }
+
 // The process's own request, which its signal handlers set.
 StopRequest& process_stop_request() noexcept;
 
