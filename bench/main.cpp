@@ -36,11 +36,6 @@
 
 namespace {
 
-class SilentSink : public tav::MessageSink {
-public:
-    void show(const std::string&, const std::string&) override {}
-};
-
 // Counts the pieces and notes any message that is not a limit or a piece.
 class CountingSink : public tav::MessageSink {
 public:
@@ -72,7 +67,7 @@ int usage() {
 }
 
 int split(char** argv) {
-    SilentSink sink;
+    tav::SilentSink sink;
     tav::SplitRun().reading(reading()).run(tav::SplitSettings{argv[0], argv[1], argv[3], argv[2]}, sink);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "systemmenu.h"
 #include "text.h"
 
+#include "tav/messagesink.h"
 #include "tav/settings.h"
 #include "tav/splitsettings.h"
 #include "tav/stoprequest.h"
@@ -235,7 +236,7 @@ void CSplitDlg::RequestClose() {
     // is to be kept waiting on a box now.
     tav::process_stop_request().request();
     sink_.Silence();
-    CloseWindowsOver();
+    close_modal_windows(*this);
     // A handler that waits on a window of its own is left to finish first:
     // the dialog stays up and keeps owning its windows meanwhile. Once the
     // dialog is closing, taking its save's box away was all there was to do.
@@ -244,8 +245,6 @@ void CSplitDlg::RequestClose() {
     else
         Finish(wxID_CANCEL);
 }
-
-void CSplitDlg::CloseWindowsOver() { close_modal_windows(*this); }
 
 void CSplitDlg::OnCharHook(wxKeyEvent& event) {
     const int key = event.GetKeyCode();
@@ -314,19 +313,10 @@ void CSplitDlg::SaveSettings() {
     tav::SettingsFile().stop_on(tav::process_stop_request()).save(fields_, box);
 }
 
-namespace {
-
-class CNoMessages : public tav::MessageSink {
-public:
-    void show(const std::string&, const std::string&) override {}
-};
-
-}  // namespace
-
 void CSplitDlg::SaveWithoutWindows() noexcept {
     if (saved_) return;
     saved_ = true;
-    CNoMessages nobody;
+    tav::SilentSink nobody;
     try {
         tav::SettingsFile().save(fields_, nobody);
     } catch (...) {

@@ -85,9 +85,6 @@ private:
     void OpenLocalHelp(const wxString& section = wxString());
     // Writes the four fields to the settings file; a failure is reported.
     void SaveSettings();
-    // Takes away every window over the dialog (a chooser, the About box, a
-    // menu, a message box) as if the user had cancelled it.
-    void CloseWindowsOver();
 
     void ShowOutOfMemory();
     // Saves the settings and ends the dialog with this result, once.

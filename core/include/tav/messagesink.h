@@ -12,4 +12,10 @@ public:
     virtual void show(const std::string& text, const std::string& caption) = 0;
 };
 
+// Tells nobody anything: for where no person is there to be told.
+class SilentSink final : public MessageSink {
+public:
+    void show(const std::string&, const std::string&) override {}
+};
+
 }  // namespace tav
